@@ -1,0 +1,39 @@
+#include "app/CommandLine.h"
+
+#include <cstring>
+
+namespace quillmere {
+
+const char* WizardUsage() {
+    return "usage: quillmere-wizard [options]\n"
+           "  --work-dir DIR   use DIR in place of the program's directory (log, homedir.txt,\n"
+           "                   noupload.txt, tables, archive)\n"
+           "  --help           show this text\n";
+}
+
+WizardOptions ParseWizardOptions(int argc, char** argv) {
+    WizardOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* name) -> std::string {
+            const std::string prefix = std::string(name) + "=";
+            if (arg.rfind(prefix, 0) == 0) {
+                return arg.substr(prefix.size());
+            }
+            if (i + 1 >= argc) {
+                throw UsageError(std::string("missing value for ") + name);
+            }
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--work-dir" || arg.rfind("--work-dir=", 0) == 0) {
+            options.workDir = value("--work-dir");
+        } else {
+            throw UsageError("unknown option: " + arg);
+        }
+    }
+    return options;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,24 @@
+#pragma once
+// Options of the wizard's command line.
+#include <stdexcept>
+#include <string>
+
+namespace quillmere {
+
+struct WizardOptions {
+    std::string workDir;  // replaces the executable's directory
+    bool help = false;
+};
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Parses the wizard's options; Qt's own options have been removed by
+// QApplication already. Raises UsageError for unknown options.
+WizardOptions ParseWizardOptions(int argc, char** argv);
+
+const char* WizardUsage();
+
+}  // namespace quillmere

@@ -1,0 +1,36 @@
+// The wizard: the Qt window over the page flow.
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "app/ufMain.h"
+#include "platform/qt/QtWizardWindow.h"
+
+int main(int argc, char** argv) {
+    using namespace quillmere;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(ApplicationTitle);
+    QApplication::setApplicationDisplayName(ApplicationTitle);
+
+    WizardOptions options;
+    try {
+        options = ParseWizardOptions(argc, argv);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "%s\n%s", e.what(), WizardUsage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(WizardUsage(), stdout);
+        return 0;
+    }
+
+    auto system = CreateHostSystem(options.workDir);
+    QtWizardWindow window;
+    TfrmMain form(window, *system);
+    window.attach(&form);
+    form.Dispatch(&TfrmMain::FormCreate);
+    window.show();
+    return QApplication::exec();
+}

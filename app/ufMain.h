@@ -1,0 +1,102 @@
+#pragma once
+// TfrmMain: the wizard's state, page flow and handlers. It reaches the screen
+// only through a WizardView and the operating system only through System, so
+// the whole flow runs the same in the Qt window, the command-line front end
+// and the tests.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/System.h"
+#include "platform/WizardView.h"
+#include "sage/TSageObject.h"
+
+namespace quillmere {
+
+inline constexpr const char* ApplicationTitle = "Export Wizard for Sage Line 50";
+inline constexpr const char* MainCaption = "Quillmere Export Wizard (Ver:2.0.8.1)";
+
+// Page indices of pgcMain.
+enum Page { tabIntro = 0, tabVersion = 1, tabLocate = 2, tabLogin = 3, tabOptions = 4 };
+
+// Texts of the locate page's HTMLabel3 ("\n" is a line break).
+inline constexpr const char* HomeDirFoundText =
+    "The Sage Home Directory has been found by the wizard\n\nWe can now press 'Next' to continue...";
+inline constexpr const char* HomeDirNotFoundText =
+    "Could not locate the Sage home directory using the default values.\n\nYou can either select "
+    "to browse to the home directory or have the wizard scan selected hard drives for you. (This "
+    "may take some time)";
+
+class TfrmMain {
+public:
+    TfrmMain(WizardView& view, System& system);
+    ~TfrmMain();
+    TfrmMain(const TfrmMain&) = delete;
+    TfrmMain& operator=(const TfrmMain&) = delete;
+
+    // State, in declaration order.
+    std::string HomeDir;
+    std::string CompanyPath;
+    std::string CompanyName;
+    int VersionNo = 0;
+    std::string LogFileName;
+    bool LoggedIn = false;
+    bool HomeDirFound = false;
+    std::unique_ptr<TSageObject> SageObj;
+
+    // Runs one handler as the window runs every event: an EAbort ends it
+    // silently, any other error ends it with the general error report. A
+    // close requested while it ran takes effect when the outermost handler
+    // returns.
+    void Dispatch(void (TfrmMain::*handler)());
+    void Dispatch(const std::function<void()>& handler);
+
+    // Handlers (call them through Dispatch).
+    void FormCreate();
+    void cmdNextClick();
+    void cmdBackClick();
+    void cmdCancelClick();
+    void cboVersionChange();
+    bool FormCloseQuery();
+
+    void UpdateButtons();
+    void ShowProgress(int position, int maximum);
+    void HTTPRIO1HTTPWebNode1PostingData(int sent, int total);
+
+    // Home-directory location.
+    void LoadStartupHomeDir();
+    void CheckHomeDir();
+    void ListDrives();
+    void Timer1Timer();
+
+    // Asks the window to close: at once when no handler runs, otherwise when
+    // the running handler returns. A run that pumps messages stops at its
+    // next pump (PumpMessages raises EAbort).
+    void RequestClose();
+    bool CloseRequested() const { return closeRequested_; }
+    bool Closed() const { return closed_; }
+
+    // Pumps pending messages; raises EAbort when a close was requested
+    // meanwhile, so a long run stops before it touches released objects.
+    void PumpMessages();
+
+    // The text of the general error report for an error text.
+    static std::string ErrorReportText(const std::string& text);
+
+    WizardView& View() { return view_; }
+    System& Sys() { return system_; }
+
+    void Log(const std::string& message);
+
+private:
+    void LeaveVersionPage();
+    void CloseNow();
+
+    WizardView& view_;
+    System& system_;
+    int dispatchDepth_ = 0;
+    bool closeRequested_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,60 @@
+#pragma once
+// File-system operations the program needs, behind one small interface so
+// the algorithms above read the same on every platform. Failures raise
+// EInOutError with the run-time code of the cause.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillmere {
+
+// The separator between directory and name on this platform.
+#ifdef _WIN32
+inline constexpr char PathSeparator = '\\';
+#else
+inline constexpr char PathSeparator = '/';
+#endif
+
+// Path with the platform separator appended unless it already ends in one.
+std::string WithTrailingSeparator(const std::string& path);
+
+// Joins a directory and a name with exactly one separator between them.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// The name part of a path (after the last separator).
+std::string BareFileName(const std::string& path);
+
+// Whether `path` names an existing file that is not a directory.
+bool FileExists(const std::string& path);
+
+// Whether `path` names an existing directory.
+bool DirectoryExists(const std::string& path);
+
+// Looks `name` up in `dir` without regard to case, as the Sage files are
+// named on Windows. An exact match wins; otherwise the first entry whose name
+// equals `name` ignoring ASCII case. Returns the full path, or nothing.
+std::optional<std::string> FindIgnoringCase(const std::string& dir, const std::string& name);
+
+// Whether `dir` holds a file (not a directory) called `name`, ignoring case.
+bool FileExistsIgnoringCase(const std::string& dir, const std::string& name);
+
+// Reads a whole file and splits it into lines at CR, LF or CR LF.
+std::vector<std::string> ReadTextLines(const std::string& path);
+
+// Reads the whole file into memory.
+std::string ReadWholeFile(const std::string& path);
+
+// Reads up to `count` bytes starting at byte `offset`; fewer when the file is shorter.
+std::string ReadFileBytesAt(const std::string& path, long offset, std::size_t count);
+
+// Appends `bytes` to the file at `path`, creating it when missing. The file is
+// opened and closed on every call; it is closed also when the write fails.
+void AppendToFile(const std::string& path, const std::string& bytes);
+
+// Creates or truncates `path` and writes `bytes`.
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Deletes a file; returns false when it could not be deleted.
+bool DeleteFileAt(const std::string& path);
+
+}  // namespace quillmere

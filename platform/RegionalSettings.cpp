@@ -1,0 +1,91 @@
+// The user's regional settings from the locale variables, through QLocale's
+// data. Unset, C and POSIX mean en_GB, the product's home locale (cron jobs
+// and CI have no locale).
+#include <QLocale>
+#include <QString>
+#include <cstdlib>
+
+#include "platform/RegionalSettings.h"
+
+namespace quillmere {
+
+namespace {
+
+std::string LocaleVariable(const char* specific) {
+    for (const char* name : {"LC_ALL", specific, "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            return value;
+        }
+    }
+    return {};
+}
+
+QLocale LocaleFrom(std::string name) {
+    name = name.substr(0, name.find_first_of(".@"));  // drop ".UTF-8" and "@euro"
+    if (name.empty() || name == "C" || name == "POSIX") {
+        name = "en_GB";
+    }
+    QLocale locale(QString::fromStdString(name));
+    if (locale.language() == QLocale::C) {
+        locale = QLocale(QStringLiteral("en_GB"));
+    }
+    return locale;
+}
+
+// First character of a date or time pattern that is neither a letter nor a quote.
+char SeparatorOf(const QString& format, char fallback) {
+    for (QChar c : format) {
+        if (!c.isLetter() && c != u'\'' && c.unicode() < 0x80 && c != u' ') {
+            return static_cast<char>(c.unicode());
+        }
+    }
+    return fallback;
+}
+
+// Windows' short date formats carry the century: widen a two-digit year.
+QString WithFourDigitYear(QString format) {
+    if (!format.contains(QStringLiteral("yyyy"))) {
+        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    }
+    return format;
+}
+
+// Windows' long time format has no time-zone field: drop Qt's "t" and the
+// blank before it.
+QString WithoutTimeZone(QString format) {
+    QString out;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'') {
+            quoted = !quoted;
+        }
+        if (!quoted && c == u't') {
+            continue;
+        }
+        out += c;
+    }
+    return out.trimmed();
+}
+
+}  // namespace
+
+RegionalSettings RegionalSettingsFromEnvironment() {
+    const QLocale timeLocale = LocaleFrom(LocaleVariable("LC_TIME"));
+    const QLocale numberLocale = LocaleFrom(LocaleVariable("LC_NUMERIC"));
+    RegionalSettings s;
+    s.localeName = timeLocale.name().toStdString();
+    const QString date = WithFourDigitYear(timeLocale.dateFormat(QLocale::ShortFormat));
+    const QString time = WithoutTimeZone(timeLocale.timeFormat(QLocale::LongFormat));
+    s.shortDateFormat = date.toStdString();
+    s.longTimeFormat = time.toStdString();
+    s.dateSeparator = SeparatorOf(date, '/');
+    s.timeSeparator = SeparatorOf(time, ':');
+    const QString decimal = numberLocale.decimalPoint();
+    s.decimalSeparator = decimal.size() == 1 && decimal[0].unicode() < 0x80
+                             ? static_cast<char>(decimal[0].unicode())
+                             : '.';
+    return s;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,192 @@
+#include "platform/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "platform/Exceptions.h"
+
+namespace quillmere {
+
+namespace {
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+int OpenOrThrow(const std::string& path, int flags, mode_t mode = 0644) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        throw EInOutError::FromErrno(errno);
+    }
+    return fd;
+}
+
+void WriteAll(int fd, const std::string& bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw EInOutError::FromErrno(errno);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+void CloseOrThrow(FdCloser& file) {
+    int fd = file.fd;
+    file.fd = -1;
+    if (::close(fd) != 0 && errno != EINTR) {
+        throw EInOutError::FromErrno(errno);
+    }
+}
+
+}  // namespace
+
+std::string WithTrailingSeparator(const std::string& path) {
+    if (!path.empty() && path.back() == PathSeparator) {
+        return path;
+    }
+    return path + PathSeparator;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) {
+        return name;
+    }
+    return WithTrailingSeparator(dir) + name;
+}
+
+std::string BareFileName(const std::string& path) {
+    auto pos = path.find_last_of(PathSeparator);
+    return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::string> FindIgnoringCase(const std::string& dir, const std::string& name) {
+    const std::string exact = JoinPath(dir, name);
+    struct stat st {};
+    if (::lstat(exact.c_str(), &st) == 0) {
+        return exact;
+    }
+    std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.empty() ? "." : dir.c_str()), ::closedir);
+    if (!d) {
+        return std::nullopt;
+    }
+    while (dirent* e = ::readdir(d.get())) {
+        if (::strcasecmp(e->d_name, name.c_str()) == 0) {
+            return JoinPath(dir, e->d_name);
+        }
+    }
+    return std::nullopt;
+}
+
+bool FileExistsIgnoringCase(const std::string& dir, const std::string& name) {
+    auto found = FindIgnoringCase(dir, name);
+    return found && FileExists(*found);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    FdCloser file{OpenOrThrow(path, O_RDONLY)};
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw EInOutError::FromErrno(errno);
+        }
+        if (n == 0) {
+            break;
+        }
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    return data;
+}
+
+std::vector<std::string> ReadTextLines(const std::string& path) {
+    const std::string text = ReadWholeFile(path);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') {
+            ++start;
+        }
+    }
+    return lines;
+}
+
+std::string ReadFileBytesAt(const std::string& path, long offset, std::size_t count) {
+    FdCloser file{OpenOrThrow(path, O_RDONLY)};
+    std::string data(count, '\0');
+    std::size_t got = 0;
+    while (got < count) {
+        ssize_t n = ::pread(file.fd, data.data() + got, count - got, offset + static_cast<long>(got));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw EInOutError::FromErrno(errno);
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    data.resize(got);
+    return data;
+}
+
+void AppendToFile(const std::string& path, const std::string& bytes) {
+    FdCloser file{OpenOrThrow(path, O_WRONLY | O_APPEND | O_CREAT)};
+    WriteAll(file.fd, bytes);
+    CloseOrThrow(file);
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    FdCloser file{OpenOrThrow(path, O_WRONLY | O_TRUNC | O_CREAT)};
+    WriteAll(file.fd, bytes);
+    CloseOrThrow(file);
+}
+
+bool DeleteFileAt(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+}  // namespace quillmere
