@@ -6,7 +6,10 @@ namespace quillmere {
 
 EInOutError::EInOutError(int code) : Exception(TextFor(code)), code_(code) {}
 
-int EInOutError::CodeFromErrno(int err) {
+namespace {
+
+// The run-time code for an errno value, or 0 when the library has none.
+int RuntimeCodeOf(int err) {
     switch (err) {
         case ENOENT:
             return 2;
@@ -28,8 +31,18 @@ int EInOutError::CodeFromErrno(int err) {
         case EFBIG:
             return 101;
         default:
-            return err;
+            return 0;
     }
+}
+
+}  // namespace
+
+EInOutError EInOutError::FromErrno(int err) {
+    const int code = RuntimeCodeOf(err);
+    if (code == 0) {
+        return EInOutError(err, "I/O error " + std::to_string(err));
+    }
+    return EInOutError(code);
 }
 
 std::string EInOutError::TextFor(int code) {

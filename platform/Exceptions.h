@@ -25,12 +25,14 @@ public:
     explicit EInOutError(int code);
     int code() const { return code_; }
 
-    // Maps an errno value to the run-time code (2 not found, 5 access denied, ...).
-    static int CodeFromErrno(int err);
-    static EInOutError FromErrno(int err) { return EInOutError(CodeFromErrno(err)); }
+    // The error for an errno value: the causes the run-time library names
+    // (not found 2, access denied 5, too many open files 4, disk full 101,
+    // ...) with their texts, any other as "I/O error <errno>".
+    static EInOutError FromErrno(int err);
     static std::string TextFor(int code);
 
 private:
+    EInOutError(int code, const std::string& text) : Exception(text), code_(code) {}
     int code_;
 };
 
