@@ -3,6 +3,7 @@
 // only through a WizardView and the operating system only through System, so
 // the whole flow runs the same in the Qt window, the command-line front end
 // and the tests.
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -68,6 +69,12 @@ public:
     void CheckHomeDir();
     void ListDrives();
     void Timer1Timer();
+    void cmdBrowseClick();
+    void cmdScanClick();
+
+    // The drive scan pumps messages at most this often (zero: after every
+    // directory, as tests use it).
+    std::chrono::milliseconds ScanPumpInterval{25};
 
     // Asks the window to close: at once when no handler runs, otherwise when
     // the running handler returns. A run that pumps messages stops at its
