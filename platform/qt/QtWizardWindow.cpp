@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -336,6 +337,10 @@ void QtWizardWindow::attach(TfrmMain* form) {
             [this] { dispatch(&TfrmMain::cmdCancelClick); });
     connect(version_, &QComboBox::currentIndexChanged, this,
             [this] { dispatch(&TfrmMain::cboVersionChange); });
+    connect(button("cmdBrowse"), &QPushButton::clicked, this,
+            [this] { dispatch(&TfrmMain::cmdBrowseClick); });
+    connect(button("cmdScan"), &QPushButton::clicked, this,
+            [this] { dispatch(&TfrmMain::cmdScanClick); });
     connect(&timer1_, &QTimer::timeout, this, [this] { dispatch(&TfrmMain::Timer1Timer); });
 }
 
@@ -542,12 +547,13 @@ void QtWizardWindow::closeWindow() {
 
 std::optional<std::string> QtWizardWindow::browseForFolder(const std::string& prompt,
                                                            const std::string& start) {
-    const QString dir = QFileDialog::getExistingDirectory(
-        this, ToQ(prompt), ToQ(start), QFileDialog::ShowDirsOnly);
+    // An empty start leaves the dialog at its default place.
+    const QString dir = QFileDialog::getExistingDirectory(this, ToQ(prompt), ToQ(start),
+                                                          QFileDialog::ShowDirsOnly);
     if (dir.isEmpty()) {
         return std::nullopt;
     }
-    return dir.toStdString();
+    return QDir::toNativeSeparators(dir).toStdString();
 }
 
 std::optional<int> QtWizardWindow::chooseDirectory(const std::vector<std::string>& directories) {
