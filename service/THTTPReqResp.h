@@ -1,0 +1,74 @@
+#pragma once
+// THTTPReqResp: carries one SOAP request to the endpoint as an HTTP(S) POST
+// and returns the reply body. Built on libcurl: one easy handle stands for the
+// open connection, kept after a successful exchange and dropped after any
+// failure or a new address.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace quillmere {
+
+// (sent, total): bytes of the body written so far and the size of the body.
+using TPostingDataEvent = std::function<void(int sent, int total)>;
+
+class THTTPReqResp {
+public:
+    // A body of at most this many bytes goes out in one write without events;
+    // a larger one in pieces of this size with an OnPostingData after each.
+    static constexpr std::size_t MaxSinglePostSize = 32768;
+
+    THTTPReqResp();
+    ~THTTPReqResp();
+    THTTPReqResp(const THTTPReqResp&) = delete;
+    THTTPReqResp& operator=(const THTTPReqResp&) = delete;
+
+    // Stores the endpoint address and its parts, then disconnects. An empty
+    // address clears the parts; one that is not http or https raises
+    // ESOAPHTTPException "Invalid url ...".
+    void SetURL(const std::string& address);
+    const std::string& URL() const { return url_; }
+    const std::string& Scheme() const { return scheme_; }
+    const std::string& Host() const { return host_; }
+    int Port() const { return port_; }
+    const std::string& Path() const { return path_; }
+
+    // Sends the body and returns the reply body. Failures raise
+    // ESOAPHTTPException (or EAbort when an event handler aborted) and leave
+    // the transport disconnected.
+    std::string Execute(std::string_view body);
+
+    void Disconnect();
+    bool Connected() const { return curl_ != nullptr; }
+
+    // Settings.
+    std::string Agent = "Borland SOAP 1.2";
+    std::string SoapAction;  // of the next request, sent in double quotes
+    // A PEM bundle of extra trusted CAs; the system's store stays trusted.
+    std::string CAFile;
+    std::chrono::seconds ConnectTimeout{30};
+    // The exchange fails when no byte moves in either direction for this long.
+    std::chrono::seconds InactivityLimit{600};
+    TPostingDataEvent OnPostingData;
+
+private:
+    struct Exchange;
+    void Connect();
+    void Configure(Exchange& exchange, std::string_view body);
+    [[noreturn]] void PlatformFailure(int code);
+    static std::size_t ReadBody(char* buffer, std::size_t size, std::size_t count, void* user);
+    static std::size_t WriteReply(char* data, std::size_t size, std::size_t count, void* user);
+    static std::size_t WriteHeader(char* data, std::size_t size, std::size_t count, void* user);
+
+    std::string url_;
+    std::string scheme_;
+    std::string host_;
+    int port_ = 0;
+    std::string path_;
+    void* curl_ = nullptr;  // CURL*, open exactly while connected
+    char errorBuffer_[256] = {};
+};
+
+}  // namespace quillmere
