@@ -1,9 +1,181 @@
 #include "sage/TSageObject.h"
 
+#include <utility>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/Files.h"
+#include "platform/RegionalSettings.h"
+#include "platform/odbc/OdbcQuery.h"
+
 namespace quillmere {
 
-TSageObject::TSageObject(int versionNo) : VersionNo(versionNo) {}
+namespace {
+
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+std::string TrimControls(const std::string& s) {
+    std::size_t first = 0;
+    std::size_t last = s.size();
+    while (first < last && IsBlank(s[first])) {
+        ++first;
+    }
+    while (last > first && IsBlank(s[last - 1])) {
+        --last;
+    }
+    return s.substr(first, last - first);
+}
+
+// A name inside `dir` matched without regard to case, or the name as given.
+std::string ResolveIgnoringCase(const std::string& dir, const std::string& name) {
+    if (auto found = FindIgnoringCase(dir, name)) {
+        return *found;
+    }
+    return JoinPath(dir, name);
+}
+
+struct Company {
+    std::string name;      // UTF-8
+    std::string dataPath;  // the line + separator + ACCDATA, exact
+};
+
+}  // namespace
+
+std::string DataSourceName(int versionNo) {
+    return "SageLine50v" + std::to_string(versionNo);
+}
+
+std::string ConnectionStringValue(const std::string& value) {
+    const bool needsBraces = value.find_first_of(";{}") != std::string::npos ||
+                             (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+    if (!needsBraces) {
+        return value;
+    }
+    std::string out = "{";
+    for (char c : value) {
+        out += c;
+        if (c == '}') {
+            out += '}';
+        }
+    }
+    out += '}';
+    return out;
+}
+
+std::string OdbcConnectionString(int versionNo, const std::string& userId,
+                                 const std::string& password, const std::string& dataPath) {
+    return "DSN=" + DataSourceName(versionNo) + ";UID=" + ConnectionStringValue(userId) +
+           ";PWD=" + ConnectionStringValue(password) + ";DIR=" + ConnectionStringValue(dataPath);
+}
+
+std::string WithTrailingBackslash(const std::string& path) {
+    return WithTrailingSeparator(path);
+}
+
+std::string ReadCompanyName(const std::string& setupFile) {
+    return Utf8FromCp1252(TrimControls(ReadFileBytesAt(setupFile, 3, 60)));
+}
+
+TSageObject::TSageObject(int versionNo)
+    : VersionNo(versionNo), Settings(RegionalSettingsFromEnvironment()) {}
 
 TSageObject::~TSageObject() = default;
+
+void TSageObject::SelectCompany(WizardView& view, std::string& companyName,
+                                std::string& companyPath) {
+    std::string chosenPath;
+    if (!HomeDir.empty()) {
+        const std::string home = WithTrailingBackslash(HomeDir);
+        const auto list = FindIgnoringCase(home, "company");
+        if (!list || !FileExists(*list)) {
+            view.messageBox(NoCompanyListMessage, MsgType::Error, MsgButtons::OK);
+        } else {
+            std::vector<Company> companies;
+            for (const std::string& line : ReadTextLines(*list)) {
+                const std::string dir = TrimControls(line);
+                if (dir.empty()) {
+                    continue;
+                }
+                Company c;
+                c.dataPath = ResolveIgnoringCase(dir, "ACCDATA");
+                c.name = ReadCompanyName(ResolveIgnoringCase(c.dataPath, "SETUP.DTA"));
+                companies.push_back(std::move(c));
+            }
+            if (companies.size() == 1) {
+                companyName = companies.front().name;
+                chosenPath = companies.front().dataPath;
+            } else {
+                // The grid shows the blanks of a path as "_"; the path chosen
+                // is the company's own, so a "_" in a directory name survives.
+                std::vector<std::pair<std::string, std::string>> rows;
+                for (const Company& c : companies) {
+                    std::string shown = c.dataPath;
+                    for (char& ch : shown) {
+                        if (ch == ' ') {
+                            ch = '_';
+                        }
+                    }
+                    rows.emplace_back(c.name, shown);
+                }
+                if (const auto row = view.chooseCompany(rows)) {
+                    if (*row >= 1 && static_cast<std::size_t>(*row) <= companies.size()) {
+                        companyName = companies[static_cast<std::size_t>(*row - 1)].name;
+                        chosenPath = companies[static_cast<std::size_t>(*row - 1)].dataPath;
+                    } else {
+                        companyName.clear();  // an empty row of the grid
+                    }
+                }
+            }
+        }
+    }
+    companyPath = chosenPath;
+}
+
+bool TSageObject::Login(const std::string& companyPath, const std::string& userId,
+                        const std::string& password) {
+    if (Connection.Connected()) {
+        Connection.Close();
+    }
+    Connection.SetConnectionString(OdbcConnectionString(VersionNo, userId, password, companyPath));
+    Connection.SetLoginTimeout(15);
+    Connection.Open();
+    return Connection.Connected();
+}
+
+void TSageObject::WalkQuery(const std::string& sql, bool countRecords,
+                            const std::function<void(const ExportRecord&)>& perRecord) {
+    odbc::Query query(Connection);  // released on every path
+    query.SetSql(sql);
+    query.Open();
+    query.First();
+    if (countRecords) {
+        RecordCount = query.RecordCount();
+    }
+    const ExportRecord record(query, Settings);
+    int counter = 1;
+    while (!query.Eof()) {
+        perRecord(record);
+        query.Next();
+        if (countRecords) {
+            ++counter;
+            if (counter % 200 == 0 && OnProgress) {
+                OnProgress(counter, RecordCount);
+            }
+        }
+    }
+}
+
+void TSageObject::ExportRows(const ExportSpec& spec, const std::string& sortColumn, RowSink& rows) {
+    const std::string sql = WithSortColumn(spec.sql, sortColumn);
+    rows.Add(spec.header);
+    std::vector<int> fields;
+    WalkQuery(sql, spec.countRecords, [&](const ExportRecord& record) {
+        if (!spec.filter || spec.filter(record)) {
+            rows.Add(RowLine(spec, record.Query(), Settings, fields));
+        }
+    });
+}
 
 }  // namespace quillmere

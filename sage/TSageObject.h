@@ -1,15 +1,51 @@
 #pragma once
-// The one object through which the wizard reaches a Sage company's data.
+// The one object through which the wizard reaches a Sage company's data: it
+// owns the ODBC connection, reads the company list and lets the user pick a
+// company, logs in, and walks the export queries (ExportWalk.h).
 #include <functional>
 #include <string>
+
+#include "platform/System.h"
+#include "platform/WizardView.h"
+#include "platform/odbc/OdbcConnection.h"
+#include "sage/ExportWalk.h"
 
 namespace quillmere {
 
 // Progress notification: (position, maximum).
 using ProgressCallback = std::function<void(int position, int maximum)>;
 
+// The data source of a Sage version: "SageLine50v" and the number.
+std::string DataSourceName(int versionNo);
+
+// The ODBC connection string of a login:
+//   DSN=SageLine50v<n>;UID=<user>;PWD=<password>;DIR=<company data path>
+// A value holding ";", "{", "}" or blanks at either end is enclosed in
+// braces (a "}" inside doubled), so it arrives whole and cannot add
+// attributes of its own.
+std::string OdbcConnectionString(int versionNo, const std::string& userId,
+                                 const std::string& password, const std::string& dataPath);
+
+// A connection-string value, braced when it needs to be.
+std::string ConnectionStringValue(const std::string& value);
+
+// The path with the platform separator at its end.
+std::string WithTrailingBackslash(const std::string& path);
+
+// The company name held in a SETUP.DTA: the 60 bytes from offset 3 (fewer
+// when the file is shorter), without leading and trailing bytes 0 to 32,
+// converted from Windows-1252 to UTF-8. Raises EInOutError when the file
+// cannot be read.
+std::string ReadCompanyName(const std::string& setupFile);
+
+// The message shown when the home directory holds no company list.
+inline constexpr const char* NoCompanyListMessage =
+    "Unable to locate the directory where Sage has been installed\r"
+    "You will now be able to select where Sage is installed\r"
+    "This is typically C:\\Program Files\\Sage\\Accounts";
+
 class TSageObject {
-public:
+  public:
     explicit TSageObject(int versionNo);
     ~TSageObject();
     TSageObject(const TSageObject&) = delete;
@@ -19,10 +55,36 @@ public:
     std::string HomeDir;
     // The version number 7..22; names the data source "SageLine50v<n>".
     int VersionNo;
+    // The connection to the company's data; opened by Login.
+    odbc::Connection Connection;
     // Number of records of the query being walked.
     int RecordCount = 0;
     // Set by the wizard to its ShowProgress; may be empty.
     ProgressCallback OnProgress;
+    // The regional formats of the value texts; the user's at creation.
+    RegionalSettings Settings;
+
+    // Reads the COMPANY list of HomeDir and each company's name, and lets the
+    // user choose one through `view` (no dialog for a single company). The
+    // name is written only when a company (or an empty grid row) is chosen;
+    // the data path is always written, empty when nothing was chosen. The
+    // path returned is the chosen company's exact path.
+    void SelectCompany(WizardView& view, std::string& companyName, std::string& companyPath);
+
+    // Closes an open connection, then opens one for the company data path
+    // with the user ID and password. Raises the driver's error when the open
+    // fails (the connection is closed then); returns whether it is open.
+    bool Login(const std::string& companyPath, const std::string& userId,
+               const std::string& password);
+
+    // The export walk (ExportWalk.h): header, then one line per kept record
+    // of the spec's query with `sortColumn` in place of "%s", into `rows`.
+    void ExportRows(const ExportSpec& spec, const std::string& sortColumn, RowSink& rows);
+
+    // The walk without lines: runs `sql`, calls `perRecord` for each record
+    // and counts and reports progress as ExportRows does (when countRecords).
+    void WalkQuery(const std::string& sql, bool countRecords,
+                   const std::function<void(const ExportRecord&)>& perRecord);
 };
 
 }  // namespace quillmere

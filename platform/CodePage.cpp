@@ -1,0 +1,72 @@
+#include "platform/CodePage.h"
+
+#include <QString>
+
+namespace quillmere {
+
+namespace {
+
+// Characters of 0x80..0x9F; the five bytes Windows leaves undefined map to
+// the C1 control with the same number, as Windows' own conversion does.
+constexpr char16_t High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char ToCp1252(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        return static_cast<char>(c);
+    }
+    for (int i = 0; i < 32; ++i) {
+        if (High[i] == c) {
+            return static_cast<char>(0x80 + i);
+        }
+    }
+    return '?';
+}
+
+}  // namespace
+
+std::string Cp1252FromUtf16(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            ++i;  // a character beyond the BMP: one "?"
+            out += '?';
+        } else {
+            out += ToCp1252(c);
+        }
+    }
+    return out;
+}
+
+std::string Cp1252FromUtf8(std::string_view text) {
+    return Cp1252FromUtf16(Utf16FromUtf8(text));
+}
+
+std::string Utf8FromCp1252(std::string_view text) {
+    std::u16string wide;
+    wide.reserve(text.size());
+    for (unsigned char b : text) {
+        wide += (b >= 0x80 && b < 0xA0) ? High[b - 0x80] : static_cast<char16_t>(b);
+    }
+    return Utf8FromUtf16(wide);
+}
+
+std::u16string Utf16FromUtf8(std::string_view text) {
+    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
+                          static_cast<std::size_t>(s.size()));
+}
+
+std::string Utf8FromUtf16(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()))
+        .toUtf8()
+        .toStdString();
+}
+
+}  // namespace quillmere

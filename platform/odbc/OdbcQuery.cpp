@@ -1,0 +1,585 @@
+#include "platform/odbc/OdbcQuery.h"
+
+#include <sqlext.h>
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/CodePage.h"
+
+namespace quillmere::odbc {
+
+namespace {
+
+// Character columns up to this many characters are bound; longer or
+// unbounded ones are read with SQLGetData, record by record.
+constexpr SQLULEN MaxBoundChars = 4000;
+// Bytes of one block of bound columns, at most.
+constexpr std::size_t MaxBlockBytes = 8u << 20;
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
+           });
+}
+
+ValueKind KindOf(SQLSMALLINT sqlType) {
+    switch (sqlType) {
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT:
+            return ValueKind::Integer;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            return ValueKind::Decimal;
+        case SQL_REAL:
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            return ValueKind::Float;
+        case SQL_TYPE_DATE:
+        case SQL_DATE:
+            return ValueKind::Date;
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+            return ValueKind::Time;
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP:
+            return ValueKind::Timestamp;
+        case SQL_BIT:
+            return ValueKind::Boolean;
+        default:
+            return ValueKind::Text;
+    }
+}
+
+std::string Trimmed(std::string s) {
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+[[noreturn]] void NotA(const std::string& text, const char* what) {
+    throw Exception("'" + text + "' is not a valid " + what + " value");
+}
+
+}  // namespace
+
+struct Query::Column {
+    std::string name;
+    SQLSMALLINT sqlType = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT scale = 0;
+    ValueKind kind = ValueKind::Text;
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLLEN elementSize = 0;  // bytes of one cell in `data`
+    bool unbounded = false;  // read with SQLGetData
+    std::vector<unsigned char> data;
+    std::vector<SQLLEN> indicator;
+    std::u16string longText;  // the current record's value of an unbounded column
+};
+
+Query::Query(Connection& connection) : connection_(connection) {}
+
+Query::~Query() {
+    Close();
+}
+
+int Query::FieldCount() const {
+    return static_cast<int>(columns_.size());
+}
+
+void Query::Open() {
+    Close();
+    if (!connection_.Connected()) {
+        throw Exception("Operation is not allowed when the connection is closed");
+    }
+    Check(SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &stmt_), SQL_HANDLE_DBC,
+          connection_.Handle(), "SQLAllocHandle");
+    try {
+        std::u16string text = Utf16FromUtf8(sql_);
+        Check(SQLExecDirectW(stmt_, reinterpret_cast<SQLWCHAR*>(text.data()),
+                             static_cast<SQLINTEGER>(text.size())),
+              SQL_HANDLE_STMT, stmt_, "SQLExecDirect");
+        describe();
+        if (columns_.empty()) {
+            throw Exception("The SQL text returns no records");
+        }
+        SQLLEN count = -1;
+        Check(SQLRowCount(stmt_, &count), SQL_HANDLE_STMT, stmt_, "SQLRowCount");
+        if (count >= 0) {
+            recordCount_ = count > INT_MAX ? INT_MAX : static_cast<int>(count);
+        } else {
+            countRecords();
+        }
+        bind();
+        eof_ = false;
+        recordNo_ = 0;
+        fetchBlock();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void Query::Close() {
+    if (stmt_) {
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+        stmt_ = nullptr;
+    }
+    columns_.clear();
+    rowsInBlock_ = 0;
+    row_ = 0;
+    eof_ = true;
+}
+
+void Query::describe() {
+    SQLSMALLINT count = 0;
+    Check(SQLNumResultCols(stmt_, &count), SQL_HANDLE_STMT, stmt_, "SQLNumResultCols");
+    columns_.resize(static_cast<std::size_t>(count));
+    for (SQLSMALLINT i = 0; i < count; ++i) {
+        Column& c = columns_[static_cast<std::size_t>(i)];
+        SQLWCHAR name[256];
+        SQLSMALLINT nameLength = 0, nullable = 0;
+        Check(SQLDescribeColW(stmt_, SQLUSMALLINT(i + 1), name, SQLSMALLINT(std::size(name)),
+                              &nameLength, &c.sqlType, &c.size, &c.scale, &nullable),
+              SQL_HANDLE_STMT, stmt_, "SQLDescribeCol");
+        c.name = Utf8FromUtf16(std::u16string_view(
+            reinterpret_cast<const char16_t*>(name),
+            std::min<std::size_t>(static_cast<std::size_t>(nameLength), std::size(name) - 1)));
+        c.kind = KindOf(c.sqlType);
+        switch (c.kind) {
+            case ValueKind::Integer:
+                c.cType = SQL_C_SBIGINT;
+                c.elementSize = sizeof(SQLBIGINT);
+                break;
+            case ValueKind::Decimal:
+                c.cType = SQL_C_CHAR;
+                c.elementSize = 80;
+                break;
+            case ValueKind::Float:
+                c.cType = SQL_C_DOUBLE;
+                c.elementSize = sizeof(SQLDOUBLE);
+                break;
+            case ValueKind::Date:
+                c.cType = SQL_C_TYPE_DATE;
+                c.elementSize = sizeof(SQL_DATE_STRUCT);
+                break;
+            case ValueKind::Time:
+                c.cType = SQL_C_TYPE_TIME;
+                c.elementSize = sizeof(SQL_TIME_STRUCT);
+                break;
+            case ValueKind::Timestamp:
+                c.cType = SQL_C_TYPE_TIMESTAMP;
+                c.elementSize = sizeof(SQL_TIMESTAMP_STRUCT);
+                break;
+            case ValueKind::Boolean:
+                c.cType = SQL_C_BIT;
+                c.elementSize = sizeof(unsigned char);
+                break;
+            case ValueKind::Text:
+                c.cType = SQL_C_WCHAR;
+                c.unbounded = c.size == 0 || c.size > MaxBoundChars ||
+                              c.sqlType == SQL_LONGVARCHAR || c.sqlType == SQL_WLONGVARCHAR ||
+                              c.sqlType == SQL_LONGVARBINARY;
+                // Room for every character as a surrogate pair, and the terminator.
+                c.elementSize = c.unbounded ? 0 : static_cast<SQLLEN>((c.size * 2 + 1) * 2);
+                break;
+        }
+        // A leftover tail of a column that delivers more than it declares
+        // would be lost: guard the numeric text too.
+        if (c.kind == ValueKind::Decimal && c.size + 3 > 80) {
+            c.unbounded = true;
+        }
+    }
+    rowByRow_ =
+        std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.unbounded; });
+}
+
+void Query::bind() {
+    std::size_t rowBytes = 0;
+    for (const Column& c : columns_) {
+        rowBytes += static_cast<std::size_t>(c.elementSize) + sizeof(SQLLEN);
+    }
+    SQLULEN rows = rowByRow_ ? 1 : static_cast<SQLULEN>(blockRows_);
+    rows = std::max<SQLULEN>(
+        1, std::min<SQLULEN>(rows, MaxBlockBytes / std::max<std::size_t>(rowBytes, 1)));
+    Check(SQLSetStmtAttr(stmt_, SQL_ATTR_ROW_BIND_TYPE,
+                         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_BIND_BY_COLUMN)), 0),
+          SQL_HANDLE_STMT, stmt_, "SQLSetStmtAttr");
+    Check(SQLSetStmtAttr(stmt_, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0),
+          SQL_HANDLE_STMT, stmt_, "SQLSetStmtAttr");
+    Check(SQLSetStmtAttr(stmt_, SQL_ATTR_ROWS_FETCHED_PTR, &rowsInBlock_, 0), SQL_HANDLE_STMT,
+          stmt_, "SQLSetStmtAttr");
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        Column& c = columns_[i];
+        c.indicator.assign(rows, SQL_NULL_DATA);
+        if (rowByRow_) {
+            // Everything through SQLGetData: one record per call.
+            c.data.assign(std::max<SQLLEN>(c.elementSize, 1), 0);
+            continue;
+        }
+        c.data.assign(static_cast<std::size_t>(c.elementSize) * rows, 0);
+        Check(SQLBindCol(stmt_, SQLUSMALLINT(i + 1), c.cType, c.data.data(), c.elementSize,
+                         c.indicator.data()),
+              SQL_HANDLE_STMT, stmt_, "SQLBindCol");
+    }
+}
+
+void Query::fetchBlock() {
+    row_ = 0;
+    rowsInBlock_ = 0;
+    const SQLRETURN rc = SQLFetchScroll(stmt_, SQL_FETCH_NEXT, 0);
+    if (rc == SQL_NO_DATA) {
+        eof_ = true;
+        return;
+    }
+    Check(rc, SQL_HANDLE_STMT, stmt_, "SQLFetch");
+    if (rowsInBlock_ == 0) {
+        eof_ = true;
+        return;
+    }
+    if (rowByRow_) {
+        readLongRow();
+    }
+}
+
+void Query::readLongRow() {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        Column& c = columns_[i];
+        const auto col = SQLUSMALLINT(i + 1);
+        if (c.cType != SQL_C_WCHAR) {
+            Check(SQLGetData(stmt_, col, c.cType, c.data.data(), c.elementSize, &c.indicator[0]),
+                  SQL_HANDLE_STMT, stmt_, "SQLGetData");
+            continue;
+        }
+        c.longText.clear();
+        c.indicator[0] = 0;
+        char16_t chunk[2048];
+        for (;;) {
+            SQLLEN got = 0;
+            const SQLRETURN rc = SQLGetData(stmt_, col, SQL_C_WCHAR, chunk, sizeof chunk, &got);
+            if (rc == SQL_NO_DATA) {
+                break;
+            }
+            Check(rc, SQL_HANDLE_STMT, stmt_, "SQLGetData");
+            if (got == SQL_NULL_DATA) {
+                c.indicator[0] = SQL_NULL_DATA;
+                break;
+            }
+            const std::size_t capacity = std::size(chunk) - 1;
+            const std::size_t units =
+                (got == SQL_NO_TOTAL || static_cast<std::size_t>(got) / 2 > capacity)
+                    ? capacity
+                    : static_cast<std::size_t>(got) / 2;
+            c.longText.append(chunk, units);
+            if (rc == SQL_SUCCESS) {
+                break;
+            }
+        }
+    }
+}
+
+void Query::countRecords() {
+    std::string inner = sql_;
+    while (!inner.empty() &&
+           (inner.back() == ';' || std::isspace(static_cast<unsigned char>(inner.back())))) {
+        inner.pop_back();
+    }
+    SQLHSTMT count = nullptr;
+    Check(SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &count), SQL_HANDLE_DBC,
+          connection_.Handle(), "SQLAllocHandle");
+    try {
+        std::u16string text =
+            Utf16FromUtf8("SELECT COUNT(*) FROM (" + inner + ") AS counted_records");
+        Check(SQLExecDirectW(count, reinterpret_cast<SQLWCHAR*>(text.data()),
+                             static_cast<SQLINTEGER>(text.size())),
+              SQL_HANDLE_STMT, count, "SQLExecDirect");
+        SQLBIGINT n = 0;
+        SQLLEN ind = 0;
+        Check(SQLFetch(count), SQL_HANDLE_STMT, count, "SQLFetch");
+        Check(SQLGetData(count, 1, SQL_C_SBIGINT, &n, sizeof n, &ind), SQL_HANDLE_STMT, count,
+              "SQLGetData");
+        recordCount_ = n > INT_MAX ? INT_MAX : static_cast<int>(n);
+    } catch (...) {
+        SQLFreeHandle(SQL_HANDLE_STMT, count);
+        throw;
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, count);
+}
+
+void Query::First() {
+    if (!Active()) {
+        throw Exception("Operation is not allowed when the query is closed");
+    }
+    if (recordNo_ != 0) {
+        throw Exception("The query cannot go back to its first record");
+    }
+}
+
+void Query::Next() {
+    if (eof_) {
+        throw Exception("The query has passed its last record");
+    }
+    ++recordNo_;
+    if (++row_ >= rowsInBlock_) {
+        fetchBlock();
+    }
+}
+
+const Query::Column& Query::column(int field) const {
+    if (field < 0 || field >= FieldCount()) {
+        throw Exception("Column " + std::to_string(field) + " is not in the result");
+    }
+    if (eof_) {
+        throw Exception("The query has no current record");
+    }
+    return columns_[static_cast<std::size_t>(field)];
+}
+
+const std::string& Query::FieldName(int field) const {
+    return columns_.at(static_cast<std::size_t>(field)).name;
+}
+
+std::optional<int> Query::FindField(std::string_view name) const {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (EqualsIgnoringCase(columns_[i].name, name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+int Query::FieldIndex(std::string_view name) const {
+    if (auto i = FindField(name)) {
+        return *i;
+    }
+    throw Exception("Column '" + std::string(name) + "' is not in the result");
+}
+
+SQLSMALLINT Query::SqlType(int field) const {
+    return columns_.at(static_cast<std::size_t>(field)).sqlType;
+}
+ValueKind Query::Kind(int field) const {
+    return columns_.at(static_cast<std::size_t>(field)).kind;
+}
+SQLULEN Query::ColumnSize(int field) const {
+    return columns_.at(static_cast<std::size_t>(field)).size;
+}
+int Query::DecimalDigits(int field) const {
+    return columns_.at(static_cast<std::size_t>(field)).scale;
+}
+
+const unsigned char* Query::cell(const Column& c) const {
+    const std::size_t at = rowByRow_ ? 0 : row_;
+    return c.data.data() + at * static_cast<std::size_t>(c.elementSize);
+}
+
+bool Query::IsNull(int field) const {
+    const Column& c = column(field);
+    return c.indicator[rowByRow_ ? 0 : row_] == SQL_NULL_DATA;
+}
+
+std::u16string Query::wideText(const Column& c) const {
+    if (c.unbounded) {
+        return c.longText;
+    }
+    const SQLLEN bytes = c.indicator[rowByRow_ ? 0 : row_];
+    if (bytes == SQL_NO_TOTAL || bytes > c.elementSize - 2) {
+        throw Exception("The value of column '" + c.name + "' is longer than its declared size");
+    }
+    return std::u16string(reinterpret_cast<const char16_t*>(cell(c)),
+                          static_cast<std::size_t>(bytes) / 2);
+}
+
+std::string Query::DecimalText(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return {};
+    }
+    if (c.kind != ValueKind::Decimal) {
+        return AsText(field);
+    }
+    return reinterpret_cast<const char*>(cell(c));
+}
+
+std::string Query::AsText(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return {};
+    }
+    char buf[64];
+    switch (c.kind) {
+        case ValueKind::Text:
+            return Cp1252FromUtf16(wideText(c));
+        case ValueKind::Integer:
+            return std::to_string(AsInt64(field));
+        case ValueKind::Decimal:
+            return reinterpret_cast<const char*>(cell(c));
+        case ValueKind::Float:
+            std::snprintf(buf, sizeof buf, "%.17g", AsFloat(field));
+            return buf;
+        case ValueKind::Boolean:
+            return AsBoolean(field) ? "True" : "False";
+        case ValueKind::Date: {
+            const DateValue d = AsDate(field);
+            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
+            return buf;
+        }
+        case ValueKind::Time: {
+            const TimeValue t = AsTime(field);
+            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+            return buf;
+        }
+        case ValueKind::Timestamp: {
+            const TimestampValue s = AsTimestamp(field);
+            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", s.date.year,
+                          s.date.month, s.date.day, s.time.hour, s.time.minute, s.time.second);
+            return buf;
+        }
+    }
+    return {};
+}
+
+std::int64_t Query::AsInt64(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return 0;
+    }
+    switch (c.kind) {
+        case ValueKind::Integer: {
+            SQLBIGINT v;
+            std::memcpy(&v, cell(c), sizeof v);
+            return v;
+        }
+        case ValueKind::Boolean:
+            return AsBoolean(field) ? 1 : 0;
+        case ValueKind::Float: {
+            const double v = AsFloat(field);
+            if (v != v || v < -9.2e18 || v > 9.2e18) {
+                NotA(AsText(field), "integer");
+            }
+            return static_cast<std::int64_t>(v < 0 ? v - 0.5 : v + 0.5);
+        }
+        default: {
+            const std::string text = Trimmed(AsText(field));
+            std::int64_t v = 0;
+            const char* first = text.data();
+            const char* last = text.data() + text.size();
+            if (first != last && *first == '+') {
+                ++first;
+            }
+            auto [end, ec] = std::from_chars(first, last, v);
+            // Exact decimals with a zero fraction ("12.00") are integers too.
+            if (ec == std::errc() && end != last && *end == '.' &&
+                std::all_of(end + 1, last, [](char ch) { return ch == '0'; })) {
+                end = last;
+            }
+            if (ec != std::errc() || end != last || first == last) {
+                NotA(text, "integer");
+            }
+            return v;
+        }
+    }
+}
+
+int Query::AsInteger(int field) const {
+    const std::int64_t v = AsInt64(field);
+    if (v < INT_MIN || v > INT_MAX) {
+        NotA(std::to_string(v), "integer");
+    }
+    return static_cast<int>(v);
+}
+
+double Query::AsFloat(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return 0;
+    }
+    switch (c.kind) {
+        case ValueKind::Float: {
+            SQLDOUBLE v;
+            std::memcpy(&v, cell(c), sizeof v);
+            return v;
+        }
+        case ValueKind::Integer:
+        case ValueKind::Boolean:
+            return static_cast<double>(AsInt64(field));
+        default: {
+            const std::string text = Trimmed(AsText(field));
+            char* end = nullptr;
+            const double v = std::strtod(text.c_str(), &end);
+            if (text.empty() || end != text.c_str() + text.size()) {
+                NotA(text, "floating point");
+            }
+            return v;
+        }
+    }
+}
+
+bool Query::AsBoolean(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return false;
+    }
+    if (c.kind == ValueKind::Boolean) {
+        return *cell(c) != 0;
+    }
+    return AsInt64(field) != 0;
+}
+
+DateValue Query::AsDate(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return {};
+    }
+    if (c.kind == ValueKind::Timestamp) {
+        return AsTimestamp(field).date;
+    }
+    if (c.kind != ValueKind::Date) {
+        NotA(AsText(field), "date");
+    }
+    SQL_DATE_STRUCT d;
+    std::memcpy(&d, cell(c), sizeof d);
+    return {d.year, d.month, d.day};
+}
+
+TimeValue Query::AsTime(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return {};
+    }
+    if (c.kind == ValueKind::Timestamp) {
+        return AsTimestamp(field).time;
+    }
+    if (c.kind != ValueKind::Time) {
+        NotA(AsText(field), "time");
+    }
+    SQL_TIME_STRUCT t;
+    std::memcpy(&t, cell(c), sizeof t);
+    return {t.hour, t.minute, t.second};
+}
+
+TimestampValue Query::AsTimestamp(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return {};
+    }
+    if (c.kind == ValueKind::Date) {
+        return {AsDate(field), {}, 0};
+    }
+    if (c.kind != ValueKind::Timestamp) {
+        NotA(AsText(field), "date and time");
+    }
+    SQL_TIMESTAMP_STRUCT s;
+    std::memcpy(&s, cell(c), sizeof s);
+    return {{s.year, s.month, s.day}, {s.hour, s.minute, s.second}, s.fraction};
+}
+
+}  // namespace quillmere::odbc

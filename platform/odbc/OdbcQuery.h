@@ -1,0 +1,132 @@
+#pragma once
+// A read-only query over an open Connection: set the SQL text, open it, walk
+// its records forward and read the columns of the current record.
+//
+// Opening executes the statement and knows the number of records at once
+// (when the driver cannot tell it, a COUNT(*) over the same SQL text is run
+// beside it, so the result is never held twice). Records are fetched in
+// blocks of bound column arrays, many rows per driver call; a result with a
+// column of unbounded size (text, long binary) is read record by record.
+// Releasing the query closes it.
+#include <sql.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/odbc/OdbcConnection.h"
+
+namespace quillmere::odbc {
+
+// How a column's values are held, decided by the SQL type the driver reports.
+enum class ValueKind {
+    Text,       // character types, 8-bit or wide, and anything without a better match
+    Integer,    // TINYINT, SMALLINT, INTEGER, BIGINT
+    Decimal,    // DECIMAL, NUMERIC: kept as the driver's exact digits
+    Float,      // REAL, FLOAT, DOUBLE
+    Date,       // DATE
+    Time,       // TIME
+    Timestamp,  // TIMESTAMP
+    Boolean,    // BIT
+};
+
+struct DateValue {
+    int year = 0, month = 0, day = 0;
+};
+struct TimeValue {
+    int hour = 0, minute = 0, second = 0;
+};
+struct TimestampValue {
+    DateValue date;
+    TimeValue time;
+    std::uint32_t fraction = 0;  // billionths of a second
+};
+
+class Query {
+  public:
+    explicit Query(Connection& connection);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    // The SQL text (UTF-8), sent as it stands.
+    void SetSql(std::string sql) { sql_ = std::move(sql); }
+    const std::string& Sql() const { return sql_; }
+
+    // Most records fetched per driver call (default 1000; fewer when the
+    // records are wide).
+    void SetBlockRows(int rows) { blockRows_ = rows < 1 ? 1 : rows; }
+
+    // Executes the SQL text and moves to the first record. Raises EOdbcError
+    // with the driver's text when the statement fails; the query is closed
+    // then. Opening an open query closes it first.
+    void Open();
+    void Close();
+    bool Active() const { return stmt_ != nullptr; }
+
+    // Number of records of the whole result, known from the open.
+    int RecordCount() const { return recordCount_; }
+
+    // First() only confirms the first record: the walk goes forward only.
+    void First();
+    bool Eof() const { return eof_; }
+    void Next();
+
+    int FieldCount() const;
+    const std::string& FieldName(int field) const;
+    // The index of a column by name, without regard to ASCII case.
+    std::optional<int> FindField(std::string_view name) const;
+    // As FindField; raises an error naming the column when it is missing.
+    int FieldIndex(std::string_view name) const;
+
+    SQLSMALLINT SqlType(int field) const;
+    ValueKind Kind(int field) const;
+    // Declared precision / size and scale of the column.
+    SQLULEN ColumnSize(int field) const;
+    int DecimalDigits(int field) const;
+
+    // Values of the current record (none when Eof). A NULL reads as the empty
+    // text, 0 or false.
+    bool IsNull(int field) const;
+    // The value as text in Windows-1252: characters as delivered (a character
+    // the code page lacks becomes "?"), numbers in plain notation with ".",
+    // dates as yyyy-mm-dd, times as hh:mm:ss.
+    std::string AsText(int field) const;
+    // 32-bit integer; raises an error when the value is no integer in range.
+    int AsInteger(int field) const;
+    std::int64_t AsInt64(int field) const;
+    double AsFloat(int field) const;
+    bool AsBoolean(int field) const;
+    // Decimal columns: the exact digits as the driver gives them ("-12.50").
+    std::string DecimalText(int field) const;
+    DateValue AsDate(int field) const;
+    TimeValue AsTime(int field) const;
+    TimestampValue AsTimestamp(int field) const;
+
+  private:
+    struct Column;
+    const Column& column(int field) const;
+    const unsigned char* cell(const Column& c) const;
+    std::u16string wideText(const Column& c) const;
+    void describe();
+    void bind();
+    void fetchBlock();
+    void readLongRow();
+    void countRecords();
+
+    Connection& connection_;
+    std::string sql_;
+    int blockRows_ = 1000;
+    SQLHSTMT stmt_ = nullptr;
+    std::vector<Column> columns_;
+    bool rowByRow_ = false;
+    SQLULEN rowsInBlock_ = 0;
+    SQLULEN row_ = 0;
+    long long recordNo_ = 0;
+    bool eof_ = true;
+    int recordCount_ = 0;
+};
+
+}  // namespace quillmere::odbc

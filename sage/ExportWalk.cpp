@@ -1,0 +1,106 @@
+#include "sage/ExportWalk.h"
+
+#include <cerrno>
+
+#include "platform/Exceptions.h"
+#include "sage/ValueText.h"
+
+namespace quillmere {
+
+std::string ExportRecord::Text(std::string_view column) const {
+    return ValueText(query_, query_.FieldIndex(column), settings_);
+}
+
+double ExportRecord::Float(std::string_view column) const {
+    return query_.AsFloat(query_.FieldIndex(column));
+}
+
+int ExportRecord::Integer(std::string_view column) const {
+    return query_.AsInteger(query_.FieldIndex(column));
+}
+
+bool ExportRecord::IsNull(std::string_view column) const {
+    return query_.IsNull(query_.FieldIndex(column));
+}
+
+RowFile::RowFile(const std::string& path) {
+    file_ = std::fopen(path.c_str(), "wb");
+    if (!file_) {
+        throw EInOutError::FromErrno(errno);
+    }
+}
+
+RowFile::~RowFile() {
+    if (file_) {
+        std::fclose(file_);
+    }
+}
+
+void RowFile::Add(const std::string& line) {
+    if (!file_) {
+        throw EInOutError(103);  // file not open
+    }
+    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() ||
+        std::fwrite("\r\n", 1, 2, file_) != 2) {
+        throw EInOutError::FromErrno(errno);
+    }
+}
+
+void RowFile::Close() {
+    if (!file_) {
+        return;
+    }
+    std::FILE* f = file_;
+    file_ = nullptr;
+    const bool flushed = std::fflush(f) == 0;
+    const int err = errno;
+    if (std::fclose(f) != 0 || !flushed) {
+        throw EInOutError::FromErrno(flushed ? errno : err);
+    }
+}
+
+std::string RowLine(const ExportSpec& spec, const odbc::Query& query,
+                    const RegionalSettings& settings, std::vector<int>& fields) {
+    if (fields.size() != spec.columns.size()) {
+        fields.clear();
+        for (const ExportColumn& c : spec.columns) {
+            fields.push_back(query.FieldIndex(c.source));
+        }
+    }
+    const RegionalSettings bare = BareValueSettings(settings);
+    std::string line;
+    for (std::size_t i = 0; i < spec.columns.size(); ++i) {
+        const ExportColumn& c = spec.columns[i];
+        if (i > 0) {
+            line += ',';
+        }
+        std::string text =
+            ValueText(query, fields[i], c.written == Written::Bare ? bare : settings);
+        if (c.transform) {
+            text = c.transform(text);
+        }
+        if (c.written == Written::Bare) {
+            line += text;
+            continue;
+        }
+        line += '"';
+        for (char ch : text) {
+            if (ch == '"') {
+                line += '"';
+            }
+            line += ch;
+        }
+        line += '"';
+    }
+    return line;
+}
+
+std::string WithSortColumn(const std::string& sql, const std::string& sortColumn) {
+    const auto at = sql.find("%s");
+    if (at == std::string::npos) {
+        return sql;
+    }
+    return sql.substr(0, at) + sortColumn + sql.substr(at + 2);
+}
+
+}  // namespace quillmere
