@@ -60,6 +60,10 @@ public:
     void cboVersionChange();
     bool FormCloseQuery();
 
+    // The login page: "..." (cmdCompanySelect) and "Login..." (cmdLogin).
+    void txtCompanySelectOldClickBtn();
+    void cmdLoginClick();
+
     void UpdateButtons();
     void ShowProgress(int position, int maximum);
     void HTTPRIO1HTTPWebNode1PostingData(int sent, int total);
