@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <climits>
 #include <cstdio>
@@ -18,6 +19,8 @@ namespace {
 // Character columns up to this many characters are bound; longer or
 // unbounded ones are read with SQLGetData, record by record.
 constexpr SQLULEN MaxBoundChars = 4000;
+std::atomic<int> openStatements{0};
+
 // Bytes of one block of bound columns, at most.
 constexpr std::size_t MaxBlockBytes = 8u << 20;
 
@@ -91,6 +94,10 @@ Query::~Query() {
     Close();
 }
 
+int Query::OpenStatements() {
+    return openStatements;
+}
+
 int Query::FieldCount() const {
     return static_cast<int>(columns_.size());
 }
@@ -102,6 +109,7 @@ void Query::Open() {
     }
     Check(SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &stmt_), SQL_HANDLE_DBC,
           connection_.Handle(), "SQLAllocHandle");
+    ++openStatements;
     try {
         std::u16string text = Utf16FromUtf8(sql_);
         Check(SQLExecDirectW(stmt_, reinterpret_cast<SQLWCHAR*>(text.data()),
@@ -132,6 +140,7 @@ void Query::Close() {
     if (stmt_) {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
         stmt_ = nullptr;
+        --openStatements;
     }
     columns_.clear();
     rowsInBlock_ = 0;

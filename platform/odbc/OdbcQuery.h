@@ -66,6 +66,10 @@ class Query {
     void Close();
     bool Active() const { return stmt_ != nullptr; }
 
+    // Statement handles held by all open queries of the process (a query
+    // that is released holds none).
+    static int OpenStatements();
+
     // Number of records of the whole result, known from the open.
     int RecordCount() const { return recordCount_; }
 

@@ -21,6 +21,7 @@
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
 #include "platform/qt/ufDirSelect.h"
+#include "platform/qt/ufSelectCompany.h"
 
 namespace quillmere {
 
@@ -342,6 +343,10 @@ void QtWizardWindow::attach(TfrmMain* form) {
     connect(button("cmdScan"), &QPushButton::clicked, this,
             [this] { dispatch(&TfrmMain::cmdScanClick); });
     connect(&timer1_, &QTimer::timeout, this, [this] { dispatch(&TfrmMain::Timer1Timer); });
+    connect(button("cmdCompanySelect"), &QPushButton::clicked, this,
+            [this] { dispatch(&TfrmMain::txtCompanySelectOldClickBtn); });
+    connect(button("cmdLogin"), &QPushButton::clicked, this,
+            [this] { dispatch(&TfrmMain::cmdLoginClick); });
 }
 
 void QtWizardWindow::dispatch(void (TfrmMain::*handler)()) {
@@ -572,8 +577,14 @@ std::optional<int> QtWizardWindow::chooseDirectory(const std::vector<std::string
 }
 
 std::optional<int> QtWizardWindow::chooseCompany(
-    const std::vector<std::pair<std::string, std::string>>&) {
-    throw Exception("The company chooser is not available");
+    const std::vector<std::pair<std::string, std::string>>& rows) {
+    // A chooser of its own for each selection, released when it is done.
+    TfrmSelectCompany chooser(this);
+    chooser.SetCompanies(rows);
+    if (chooser.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return chooser.SelectedRow();
 }
 
 int QtWizardWindow::chooseChart(const std::vector<std::string>&) {
