@@ -11,19 +11,19 @@ namespace quillmere {
 // network or TLS layer (status code 0), an HTTP status of 300 or more other
 // than 500, or a reply of the wrong content type.
 class ESOAPHTTPException : public Exception {
-public:
+  public:
     explicit ESOAPHTTPException(const std::string& text, int statusCode = 0)
         : Exception(text), statusCode_(statusCode) {}
     int StatusCode() const { return statusCode_; }
 
-private:
+  private:
     int statusCode_;
 };
 
 // A SOAP fault of the service, or a header entry that had to be understood.
 // The message is the fault string.
 class ERemotableException : public Exception {
-public:
+  public:
     ERemotableException(const std::string& faultString, std::string faultCode = {},
                         std::string faultActor = {}, std::string faultDetail = {})
         : Exception(faultString),
@@ -35,7 +35,7 @@ public:
     // The XML text of the fault's detail element (empty when it has none).
     const std::string& FaultDetail() const { return faultDetail_; }
 
-private:
+  private:
     std::string faultCode_;
     std::string faultActor_;
     std::string faultDetail_;
@@ -43,13 +43,13 @@ private:
 
 // A reply that is well-formed XML but no usable SOAP envelope.
 class ESOAPDomConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A reply that is not well-formed XML; the text is the parser's.
 class EDOMParseError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 

@@ -60,10 +60,21 @@ void AppendContent(std::string& out, const TPortTypeDecl& portType, std::string_
             AppendBase64Lines(out, value.bytes);
             return;
         case SoapValue::Kind::List: {
+            // Items are elements named after their type; a structure whose
+            // list member is inline (ArrayOfAnyType) takes the items as that
+            // member's elements.
             const TTypeDecl* decl = portType.FindType(type);
-            const std::string itemType = decl != nullptr && decl->IsList() ? decl->itemType : "";
+            std::string itemName;
+            std::string itemType;
+            if (decl != nullptr && decl->IsList()) {
+                itemName = itemType = decl->itemType;
+            } else if (decl != nullptr && decl->inlineList && !decl->members.empty()) {
+                itemName = decl->members.front().messageName;
+            } else {
+                throw std::invalid_argument("no list type " + std::string(type));
+            }
             for (const SoapValue& item : value.items) {
-                AppendElement(out, portType, itemType, itemType, item);
+                AppendElement(out, portType, itemName, itemType, item);
             }
             return;
         }
@@ -238,10 +249,9 @@ void CheckHeader(const xmlNode* header) {
             detail = child;
         }
     }
-    throw ERemotableException(text != nullptr ? TextContent(text) : "",
-                              code != nullptr ? TextContent(code) : "",
-                              actor != nullptr ? TextContent(actor) : "",
-                              detail != nullptr ? NodeXml(detail) : "");
+    throw ERemotableException(
+        text != nullptr ? TextContent(text) : "", code != nullptr ? TextContent(code) : "",
+        actor != nullptr ? TextContent(actor) : "", detail != nullptr ? NodeXml(detail) : "");
 }
 
 SoapReply ReadBody(const xmlNode* body, const TOperationDecl& operation) {
@@ -354,8 +364,7 @@ std::string WriteRequest(const TPortTypeDecl& portType, const TOperationDecl& op
     AppendEscaped(out, portType.nameSpace);
     out += "\">";
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        AppendElement(out, portType, operation.inputs[i].name, operation.inputs[i].type,
-                      inputs[i]);
+        AppendElement(out, portType, operation.inputs[i].name, operation.inputs[i].type, inputs[i]);
     }
     out += "</";
     out += operation.name;

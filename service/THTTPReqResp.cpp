@@ -158,8 +158,8 @@ void THTTPReqResp::Configure(Exchange& exchange, std::string_view body) {
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPIDLE, 60L);
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPINTVL, 60L);
 
-    exchange.headers = curl_slist_append(exchange.headers,
-                                         ("SOAPAction: \"" + SoapAction + "\"").c_str());
+    exchange.headers =
+        curl_slist_append(exchange.headers, ("SOAPAction: \"" + SoapAction + "\"").c_str());
     exchange.headers = curl_slist_append(exchange.headers, "Content-Type: text/xml");
     // No "Expect: 100-continue" for large bodies and no "Accept" line.
     exchange.headers = curl_slist_append(exchange.headers, "Expect:");
@@ -210,8 +210,7 @@ std::size_t THTTPReqResp::WriteReply(char* data, std::size_t size, std::size_t c
     return size * count;
 }
 
-std::size_t THTTPReqResp::WriteHeader(char* data, std::size_t size, std::size_t count,
-                                      void* user) {
+std::size_t THTTPReqResp::WriteHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto& exchange = *static_cast<Exchange*>(user);
     const std::string_view line(data, size * count);
     if (line.starts_with("HTTP/")) {
@@ -245,9 +244,9 @@ std::string THTTPReqResp::Execute(std::string_view body) {
     curl_easy_getinfo(Handle(curl_), CURLINFO_RESPONSE_CODE, &status);
     if (status >= 300 && status != 500) {
         Disconnect();
-        throw ESOAPHTTPException(exchange.reasonPhrase + " (" + std::to_string(status) + ") - '" +
-                                     url_ + "'",
-                                 static_cast<int>(status));
+        throw ESOAPHTTPException(
+            exchange.reasonPhrase + " (" + std::to_string(status) + ") - '" + url_ + "'",
+            static_cast<int>(status));
     }
 
     char* type = nullptr;

@@ -15,7 +15,7 @@ namespace quillmere {
 using TPostingDataEvent = std::function<void(int sent, int total)>;
 
 class THTTPReqResp {
-public:
+  public:
     // A body of at most this many bytes goes out in one write without events;
     // a larger one in pieces of this size with an OnPostingData after each.
     static constexpr std::size_t MaxSinglePostSize = 32768;
@@ -53,7 +53,7 @@ public:
     std::chrono::seconds InactivityLimit{600};
     TPostingDataEvent OnPostingData;
 
-private:
+  private:
     struct Exchange;
     void Connect();
     void Configure(Exchange& exchange, std::string_view body);

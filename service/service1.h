@@ -23,14 +23,14 @@ const TPortTypeDecl& VureDevuAPISoapDecl();
 // The transport component: the message converter's settings and the HTTP
 // transport, long-lived on the main window.
 class THTTPRIO {
-public:
+  public:
     THTTPReqResp HTTPWebNode1;
 };
 
 // The service proxy: every operation of the port type runs as WriteRequest,
 // Execute with the operation's SOAP action, ReadReply.
 class VureDevuAPISoap {
-public:
+  public:
     explicit VureDevuAPISoap(THTTPRIO& rio) : rio_(rio) {}
 
     // The upload: the archive's bytes and a reference; returns the import
@@ -41,7 +41,7 @@ public:
     // Password first for all but SageFile).
     SoapReply Call(const std::string& operation, const std::vector<SoapValue>& inputs);
 
-private:
+  private:
     THTTPRIO& rio_;
 };
 

@@ -20,7 +20,8 @@ Modes:
 
 The chosen port is printed on stdout as the first line. Every request to the
 endpoint is recorded in --record-dir as request-N.json (request line, headers
-in order, client port, mode) and request-N.body (the body's bytes). An
+in order, client port, mode), request-N.headers (the request line and the
+header lines as received, CR LF) and request-N.body (the body's bytes). An
 accepted archive is kept as import-ID.zip; it is unpacked with zipfile and
 its tables are read with csv only when the import page asks, so the answer
 is not delayed by the size of the archive.
@@ -307,6 +308,9 @@ class Handler(BaseHTTPRequestHandler):
         base = os.path.join(state.record_dir, f"request-{number}")
         with open(base + ".body", "wb") as f:
             f.write(body)
+        with open(base + ".headers", "w", encoding="utf-8", newline="") as f:
+            f.write(self.requestline + "\r\n")
+            f.write("".join(f"{k}: {v}\r\n" for k, v in self.headers.items()))
         with open(base + ".json.tmp", "w", encoding="utf-8") as f:
             json.dump(info, f, indent=1)
         os.replace(base + ".json.tmp", base + ".json")
