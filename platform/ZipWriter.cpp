@@ -1,0 +1,541 @@
+#include "platform/ZipWriter.h"
+
+#include <sys/stat.h>
+#include <zip.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <random>
+
+#include "platform/Files.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace quillmere {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kDeflateLevel = 6;
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+// An archive without entries: the end-of-central-directory record alone.
+const std::string kEmptyArchive("PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22);
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f) {
+            std::fclose(f);
+        }
+    }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+bool SeekTo(std::FILE* f, std::uint64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+// What a file on disk contributes to its entry besides its bytes.
+struct FileFacts {
+    std::time_t modified = 0;
+    zip_uint8_t opsys = ZIP_OPSYS_UNIX;
+    zip_uint32_t attributes = 0;
+};
+
+FileFacts ReadFileFacts(std::FILE* f, const std::string& path) {
+    FileFacts facts;
+#ifdef _WIN32
+    struct _stat64 st {};
+    if (_fstat64(_fileno(f), &st) != 0) {
+        throw EInOutError::FromErrno(errno);
+    }
+    facts.modified = static_cast<std::time_t>(st.st_mtime);
+    facts.opsys = ZIP_OPSYS_DOS;
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    facts.attributes = attrs == INVALID_FILE_ATTRIBUTES ? 0 : (attrs & 0xFF);
+#else
+    (void)path;
+    struct stat st {};
+    if (::fstat(fileno(f), &st) != 0) {
+        throw EInOutError::FromErrno(errno);
+    }
+    facts.modified = st.st_mtime;
+    facts.opsys = ZIP_OPSYS_UNIX;
+    // As zip tools on POSIX record it: the mode above, the DOS read-only bit below.
+    facts.attributes =
+        (static_cast<zip_uint32_t>(st.st_mode) << 16) | ((st.st_mode & S_IWUSR) ? 0u : 0x01u);
+#endif
+    return facts;
+}
+
+// One entry as close() writes it, after its file has been read and deflated.
+struct PreparedEntry {
+    std::string name;
+    FileFacts facts;
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+    bool deflated = false;
+    // Where the entry's data lies: the scratch file's deflated bytes, or the
+    // original file for a stored entry.
+    std::string dataPath;
+    std::uint64_t dataOffset = 0;
+    std::uint64_t dataLength = 0;
+};
+
+// The scratch file beside the archive that holds the deflated data of all
+// entries until libzip has copied it into the archive.
+class ScratchFile {
+  public:
+    explicit ScratchFile(const std::string& archivePath) {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+            char suffix[16];
+            std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
+            path_ = archivePath + suffix;
+            file_.reset(std::fopen(path_.c_str(), "w+bx"));
+            if (!file_ && errno != EEXIST) {
+                break;
+            }
+        }
+        if (!file_) {
+            const int err = errno;
+            path_.clear();
+            throw EInOutError::FromErrno(err);
+        }
+    }
+    ~ScratchFile() {
+        file_.reset();
+        if (!path_.empty()) {
+            std::remove(path_.c_str());
+        }
+    }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    std::FILE* file() const { return file_.get(); }
+    const std::string& path() const { return path_; }
+    std::uint64_t end() const { return end_; }
+
+    void write(const unsigned char* data, std::size_t count) {
+        if (count > 0 && std::fwrite(data, 1, count, file_.get()) != count) {
+            throw EInOutError::FromErrno(errno);
+        }
+        end_ += count;
+    }
+    // Forgets everything from `offset` on (an entry that is stored after all).
+    void rewindTo(std::uint64_t offset) {
+        if (!SeekTo(file_.get(), offset)) {
+            throw EInOutError::FromErrno(errno);
+        }
+        end_ = offset;
+    }
+    // Makes the written data visible to the readers that libzip opens.
+    void finish() {
+        if (std::fflush(file_.get()) != 0) {
+            throw EInOutError::FromErrno(errno);
+        }
+    }
+
+  private:
+    std::string path_;
+    FilePtr file_;
+    std::uint64_t end_ = 0;
+};
+
+class Deflater {
+  public:
+    Deflater() {
+        // Raw deflate (no zlib header), as zip entries hold it.
+        if (deflateInit2(&stream_, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+            Z_OK) {
+            throw EZipError("Cannot start the deflate compression");
+        }
+    }
+    ~Deflater() { deflateEnd(&stream_); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    // Compresses `count` bytes (or finishes the stream) into `out`.
+    void run(const unsigned char* data, std::size_t count, bool finish, ScratchFile& out) {
+        unsigned char buffer[kBlockSize];
+        stream_.next_in = const_cast<unsigned char*>(data);
+        stream_.avail_in = static_cast<uInt>(count);
+        int result;
+        do {
+            stream_.next_out = buffer;
+            stream_.avail_out = sizeof buffer;
+            result = deflate(&stream_, finish ? Z_FINISH : Z_NO_FLUSH);
+            if (result == Z_STREAM_ERROR) {
+                throw EZipError("Deflate compression failed");
+            }
+            out.write(buffer, sizeof buffer - stream_.avail_out);
+        } while (stream_.avail_out == 0 || (finish && result != Z_STREAM_END));
+    }
+
+  private:
+    z_stream stream_{};
+};
+
+// Reads the file once: its facts, size and CRC, and its deflated data into
+// the scratch file. Decides between deflated and stored.
+PreparedEntry PrepareEntry(const std::string& name, const std::string& path, ScratchFile& scratch) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        throw EInOutError(5);
+    }
+    FilePtr in(std::fopen(path.c_str(), "rb"));
+    if (!in) {
+        throw EInOutError::FromErrno(errno);
+    }
+    PreparedEntry entry;
+    entry.name = name;
+    entry.facts = ReadFileFacts(in.get(), path);
+    entry.dataOffset = scratch.end();
+
+    Deflater deflater;
+    unsigned char block[kBlockSize];
+    uLong crc = crc32(0L, Z_NULL, 0);
+    for (;;) {
+        const std::size_t got = std::fread(block, 1, sizeof block, in.get());
+        if (got < sizeof block && std::ferror(in.get())) {
+            throw EInOutError::FromErrno(errno);
+        }
+        crc = crc32(crc, block, static_cast<uInt>(got));
+        entry.size += got;
+        const bool last = got < sizeof block;
+        deflater.run(block, got, last, scratch);
+        if (last) {
+            break;
+        }
+    }
+    entry.crc = static_cast<std::uint32_t>(crc);
+    const std::uint64_t deflatedLength = scratch.end() - entry.dataOffset;
+
+    // Deflate unless it makes the entry larger; an empty file is always stored.
+    entry.deflated = entry.size > 0 && deflatedLength <= entry.size;
+    if (entry.deflated) {
+        entry.dataPath = scratch.path();
+        entry.dataLength = deflatedLength;
+    } else {
+        scratch.rewindTo(entry.dataOffset);
+        entry.dataPath = path;
+        entry.dataOffset = 0;
+        entry.dataLength = entry.size;
+    }
+    return entry;
+}
+
+// A libzip source that serves a byte range of a file and describes it with a
+// prepared stat: for deflated data it says "already deflated, this CRC, this
+// size", so libzip copies the bytes into the archive unchanged.
+struct RangeSource {
+    std::string path;
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    std::uint64_t done = 0;
+    zip_stat_t stat{};
+    FilePtr file;
+    zip_error_t error{};
+};
+
+void SetSourceError(RangeSource* s, int zipError, int err) {
+    zip_error_set(&s->error, zipError, err);
+}
+
+zip_int64_t RangeSourceCallback(void* userdata, void* data, zip_uint64_t len,
+                                zip_source_cmd_t cmd) {
+    auto* s = static_cast<RangeSource*>(userdata);
+    switch (cmd) {
+        case ZIP_SOURCE_OPEN:
+            s->file.reset(std::fopen(s->path.c_str(), "rb"));
+            if (!s->file) {
+                SetSourceError(s, ZIP_ER_OPEN, errno);
+                return -1;
+            }
+            if (!SeekTo(s->file.get(), s->offset)) {
+                SetSourceError(s, ZIP_ER_SEEK, errno);
+                return -1;
+            }
+            s->done = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const std::uint64_t want = std::min<std::uint64_t>(len, s->length - s->done);
+            if (want == 0) {
+                return 0;
+            }
+            const std::size_t got =
+                std::fread(data, 1, static_cast<std::size_t>(want), s->file.get());
+            if (got < want) {
+                // A file that shrank since it was read would give a wrong entry.
+                SetSourceError(s, ZIP_ER_READ, std::ferror(s->file.get()) ? errno : EIO);
+                return -1;
+            }
+            s->done += got;
+            return static_cast<zip_int64_t>(got);
+        }
+        case ZIP_SOURCE_CLOSE:
+            s->file.reset();
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &s->error);
+            if (!st) {
+                return -1;
+            }
+            *st = s->stat;
+            return sizeof(*st);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&s->error, data, len);
+        case ZIP_SOURCE_FREE:
+            zip_error_fini(&s->error);
+            delete s;
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return ZIP_SOURCE_SUPPORTS_READABLE;
+        default:
+            SetSourceError(s, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+    }
+}
+
+// The text of a libzip error, for EZipError messages.
+std::string ZipErrorText(zip_error_t* error) {
+    return zip_error_strerror(error);
+}
+
+// Turns a libzip error into the exception the program raises.
+[[noreturn]] void ThrowZipError(zip_error_t* error, const std::string& what,
+                                const std::string& path) {
+    const int code = zip_error_code_zip(error);
+    if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0) {
+        throw EInOutError::FromErrno(zip_error_code_system(error));
+    }
+    switch (code) {
+        case ZIP_ER_NOZIP:
+            throw EZipError("The file " + path + " is not a zip archive");
+        case ZIP_ER_INCONS:
+            throw EZipError("The zip archive " + path + " is damaged");
+        case ZIP_ER_MEMORY:
+            throw EZipError("Out of memory while writing the zip archive " + path);
+        default:
+            throw EZipError(what + " " + path + ": " + ZipErrorText(error));
+    }
+}
+
+}  // namespace
+
+struct ZipWriter::State {
+    std::string path;
+    zip_t* archive = nullptr;
+    // Names of the entries the archive held when it was opened, in order.
+    std::vector<std::string> existing;
+    // Pending entries: bare name and the file to read at close, in order.
+    std::vector<std::pair<std::string, std::string>> pending;
+
+    ~State() {
+        if (archive) {
+            zip_discard(archive);
+        }
+    }
+};
+
+ZipWriter::ZipWriter() = default;
+ZipWriter::~ZipWriter() = default;
+
+bool ZipWriter::isOpen() const {
+    return state_ != nullptr;
+}
+
+const std::string& ZipWriter::archivePath() const {
+    static const std::string none;
+    return state_ ? state_->path : none;
+}
+
+std::vector<std::string> ZipWriter::entryNames() const {
+    std::vector<std::string> names;
+    if (!state_) {
+        return names;
+    }
+    const auto& pending = state_->pending;
+    for (const std::string& name : state_->existing) {
+        if (std::none_of(pending.begin(), pending.end(),
+                         [&](const auto& entry) { return entry.first == name; })) {
+            names.push_back(name);
+        }
+    }
+    for (const auto& entry : pending) {
+        names.push_back(entry.first);
+    }
+    return names;
+}
+
+void ZipWriter::open(const std::string& archivePath) {
+    if (state_) {
+        throw EZipError("The zip archive " + state_->path + " is still open");
+    }
+    std::error_code ec;
+    const fs::file_status status = fs::status(archivePath, ec);
+    if (fs::is_directory(status)) {
+        throw EInOutError(5);
+    }
+    bool empty = true;
+    if (!fs::exists(status)) {
+        // The archive exists from the moment it is named, empty until close.
+        FilePtr created(std::fopen(archivePath.c_str(), "wbx"));
+        if (!created) {
+            throw EInOutError::FromErrno(errno);
+        }
+        if (std::fclose(created.release()) != 0) {
+            throw EInOutError::FromErrno(errno);
+        }
+    } else {
+        empty = fs::file_size(archivePath, ec) == 0 && !ec;
+    }
+
+    auto state = std::make_unique<State>();
+    state->path = archivePath;
+    int code = 0;
+    // libzip takes a zero-length file for a damaged archive; such a file (just
+    // created, or left by a run that failed before its close) is an empty one.
+    state->archive = zip_open(archivePath.c_str(), empty ? ZIP_CREATE | ZIP_TRUNCATE : 0, &code);
+    if (!state->archive) {
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        try {
+            ThrowZipError(&error, "Cannot open the zip archive", archivePath);
+        } catch (...) {
+            zip_error_fini(&error);
+            throw;
+        }
+    }
+    const zip_int64_t count = zip_get_num_entries(state->archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name =
+            zip_get_name(state->archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        state->existing.emplace_back(name ? name : "");
+    }
+    state_ = std::move(state);
+}
+
+void ZipWriter::addFile(const std::string& filePath) {
+    if (!state_) {
+        throw EZipError("No zip archive is open");
+    }
+    const std::string name = BareFileName(filePath);
+    if (name.empty()) {
+        throw EZipError("No file name in " + filePath);
+    }
+    auto& pending = state_->pending;
+    auto same = std::find_if(pending.begin(), pending.end(),
+                             [&](const auto& entry) { return entry.first == name; });
+    if (same != pending.end()) {
+        same->second = filePath;
+    } else {
+        pending.emplace_back(name, filePath);
+    }
+}
+
+void ZipWriter::close() {
+    if (!state_) {
+        throw EZipError("No zip archive is open");
+    }
+    // Released whatever happens below; a failed close leaves the file as it was.
+    std::unique_ptr<State> state = std::move(state_);
+    zip_t* za = state->archive;
+
+    std::unique_ptr<ScratchFile> scratch;
+    std::vector<PreparedEntry> prepared;
+    if (!state->pending.empty()) {
+        scratch = std::make_unique<ScratchFile>(state->path);
+        for (const auto& [name, file] : state->pending) {
+            prepared.push_back(PrepareEntry(name, file, *scratch));
+        }
+        scratch->finish();
+    }
+
+    for (const PreparedEntry& entry : prepared) {
+        zip_source_t* source;
+        if (entry.size == 0) {
+            source = zip_source_buffer(za, nullptr, 0, 0);
+        } else {
+            auto* range = new RangeSource;
+            range->path = entry.dataPath;
+            range->offset = entry.dataOffset;
+            range->length = entry.dataLength;
+            zip_error_init(&range->error);
+            zip_stat_init(&range->stat);
+            range->stat.valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC |
+                                ZIP_STAT_COMP_METHOD | ZIP_STAT_MTIME | ZIP_STAT_ENCRYPTION_METHOD;
+            range->stat.size = entry.size;
+            range->stat.comp_size = entry.dataLength;
+            range->stat.crc = entry.crc;
+            range->stat.comp_method = entry.deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
+            range->stat.encryption_method = ZIP_EM_NONE;
+            range->stat.mtime = entry.facts.modified;
+            zip_error_t error;
+            zip_error_init(&error);
+            source = zip_source_function_create(RangeSourceCallback, range, &error);
+            zip_error_fini(&error);
+            if (!source) {
+                zip_error_fini(&range->error);
+                delete range;
+            }
+        }
+        if (!source) {
+            ThrowZipError(zip_get_error(za), "Cannot add to the zip archive", state->path);
+        }
+        // A replaced entry is deleted and added anew: libzip's overwrite keeps
+        // the old entry's general-purpose flags, comment and attributes.
+        const zip_int64_t old = zip_name_locate(za, entry.name.c_str(), 0);
+        if (old >= 0 && zip_delete(za, static_cast<zip_uint64_t>(old)) != 0) {
+            zip_source_free(source);
+            ThrowZipError(zip_get_error(za), "Cannot replace an entry of the zip archive",
+                          state->path);
+        }
+        const zip_int64_t index = zip_file_add(za, entry.name.c_str(), source, ZIP_FL_ENC_GUESS);
+        if (index < 0) {
+            zip_source_free(source);
+            ThrowZipError(zip_get_error(za), "Cannot add to the zip archive", state->path);
+        }
+        const auto i = static_cast<zip_uint64_t>(index);
+        if (zip_set_file_compression(za, i, entry.deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
+                                     entry.deflated ? kDeflateLevel : 0) != 0 ||
+            zip_file_set_mtime(za, i, entry.facts.modified, 0) != 0 ||
+            zip_file_set_external_attributes(za, i, 0, entry.facts.opsys, entry.facts.attributes) !=
+                0) {
+            ThrowZipError(zip_get_error(za), "Cannot add to the zip archive", state->path);
+        }
+    }
+
+    int commentLength = 0;
+    if (zip_get_archive_comment(za, &commentLength, ZIP_FL_ENC_RAW) && commentLength > 0 &&
+        zip_set_archive_comment(za, nullptr, 0) != 0) {
+        ThrowZipError(zip_get_error(za), "Cannot write the zip archive", state->path);
+    }
+
+    if (zip_get_num_entries(za, 0) == 0) {
+        // libzip would write no file at all (and delete an existing one).
+        zip_discard(za);
+        state->archive = nullptr;
+        WriteWholeFile(state->path, kEmptyArchive);
+        return;
+    }
+    if (zip_close(za) != 0) {
+        ThrowZipError(zip_get_error(za), "Cannot write the zip archive", state->path);
+    }
+    state->archive = nullptr;
+}
+
+}  // namespace quillmere
