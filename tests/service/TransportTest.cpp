@@ -312,12 +312,16 @@ class ServiceProxy : public ::testing::Test {
 TEST_F(ServiceProxy, SageFileReturnsTheIdentifierAndSendsTheArchiveBytes) {
     VureDevuAPISoap proxy = GetServiceBinding(rio, service.baseUrl());
     EXPECT_EQ(rio.HTTPWebNode1.URL(), service.endpoint());
-    const std::string archive = "PK\x03\x04 not really a zip \r\n & <";
+    std::string archive = "PK\x03\x04 not really a zip \r\n & <";
+    archive.resize(200, '\xFF');  // several lines of base64
     const auto* data = reinterpret_cast<const std::uint8_t*>(archive.data());
     EXPECT_EQ(proxy.SageFile({data, archive.size()}, "vuzaruv"), "1");
     EXPECT_EQ(proxy.SageFile({data, archive.size()}, "vuzaruv"), "2");
     // The stand-in decoded the base64 itself and kept the bytes.
     EXPECT_EQ(test::FileText(service.recordDir() + "/import-1.zip"), archive);
+    const std::string import = test::FileText(service.recordDir() + "/import-1.json");
+    EXPECT_NE(import.find("\"base64_layout_ok\": true"), std::string::npos) << import;
+    EXPECT_NE(import.find("\"reference\": \"vuzaruv\""), std::string::npos) << import;
     EXPECT_NE(service.requestHeaders(1).find("SOAPAction: \"VureDevu/SageFile\""),
               std::string::npos);
 }

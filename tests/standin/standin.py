@@ -22,7 +22,9 @@ The chosen port is printed on stdout as the first line. Every request to the
 endpoint is recorded in --record-dir as request-N.json (request line, headers
 in order, client port, mode), request-N.headers (the request line and the
 header lines as received, CR LF) and request-N.body (the body's bytes). An
-accepted archive is kept as import-ID.zip; it is unpacked with zipfile and
+accepted archive is kept as import-N.zip (N: the request's number) with
+import-N.json (identifier, reference, archive size and whether the base64
+text had CR LF after every 76 characters); it is unpacked with zipfile and
 its tables are read with csv only when the import page asks, so the answer
 is not delayed by the size of the archive.
 
@@ -88,10 +90,15 @@ def analyse_request(body):
     buffer = call.find(f"{{{SERVICE_NS}}}buffer")
     reference = call.find(f"{{{SERVICE_NS}}}reference")
     text = (buffer.text or "") if buffer is not None else ""
-    lines = text.split("\r\n")
-    # CR LF after every 76 characters, also after the last full line.
-    layout_ok = all(len(line) == 76 for line in lines[:-1]) and len(lines[-1]) < 76
-    data = base64.b64decode("".join(lines), validate=True)
+    # The parser turns CR LF into LF, so the layout is checked on the raw
+    # bytes: CR LF after every 76 characters, also after the last full line.
+    start = body.find(b"<buffer>")
+    end = body.find(b"</buffer>", start)
+    raw = body[start + len(b"<buffer>"):end] if start >= 0 and end >= 0 else b""
+    lines = raw.split(b"\r\n")
+    layout_ok = all(len(line) == 76 for line in lines[:-1]) and len(lines[-1]) < 76 \
+        and b"\n" not in lines[-1]
+    data = base64.b64decode(text.replace("\n", ""), validate=True)
     return {
         "reference": (reference.text or "") if reference is not None else None,
         "base64_layout_ok": layout_ok,
@@ -276,6 +283,11 @@ class Handler(BaseHTTPRequestHandler):
         if state.record_dir:
             with open(os.path.join(state.record_dir, f"import-{number}.zip"), "wb") as f:
                 f.write(data)
+            summary = {k: v for k, v in analysis.items() if k != "archive"}
+            summary["id"] = import_id
+            with open(os.path.join(state.record_dir, f"import-{number}.json"), "w",
+                      encoding="utf-8") as f:
+                json.dump(summary, f, indent=1)
         with state.lock:
             state.imports[import_id] = analysis
         content_type = "text/html; charset=utf-8" if mode == "html-charset" else \
