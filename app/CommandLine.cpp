@@ -8,6 +8,8 @@ const char* WizardUsage() {
     return "usage: quillmere-wizard [options]\n"
            "  --work-dir DIR   use DIR in place of the program's directory (log, homedir.txt,\n"
            "                   noupload.txt, tables, archive)\n"
+           "  --service-url URL  the online service's base address (scheme and host)\n"
+           "  --ca-file FILE   trust the CA certificates in FILE (PEM) for the service\n"
            "  --help           show this text\n";
 }
 
@@ -29,6 +31,10 @@ WizardOptions ParseWizardOptions(int argc, char** argv) {
             options.help = true;
         } else if (arg == "--work-dir" || arg.rfind("--work-dir=", 0) == 0) {
             options.workDir = value("--work-dir");
+        } else if (arg == "--service-url" || arg.rfind("--service-url=", 0) == 0) {
+            options.serviceUrl = value("--service-url");
+        } else if (arg == "--ca-file" || arg.rfind("--ca-file=", 0) == 0) {
+            options.caFile = value("--ca-file");
         } else {
             throw UsageError("unknown option: " + arg);
         }

@@ -6,7 +6,9 @@
 namespace quillmere {
 
 struct WizardOptions {
-    std::string workDir;  // replaces the executable's directory
+    std::string workDir;     // replaces the executable's directory
+    std::string serviceUrl;  // the service base address; empty: the built-in one
+    std::string caFile;      // extra trusted CA certificates (PEM) for the service
     bool help = false;
 };
 
