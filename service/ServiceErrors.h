@@ -2,6 +2,7 @@
 // Errors of the service client. EAbort (platform/Exceptions.h) is the silent
 // abort that the transport raises when a call is given up without a message.
 #include <string>
+#include <utility>
 
 #include "platform/Exceptions.h"
 
