@@ -23,6 +23,13 @@ public:
     explicit QtWizardWindow(QWidget* parent = nullptr);
     ~QtWizardWindow() override;
 
+    // The widget's own visibility and enabled state stay reachable beside the
+    // view's by-name operations.
+    using QDialog::isEnabled;
+    using QDialog::isVisible;
+    using QDialog::setEnabled;
+    using QDialog::setVisible;
+
     // Connects the window's events to the page flow.
     void attach(TfrmMain* form);
 

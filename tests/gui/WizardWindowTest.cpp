@@ -1,0 +1,147 @@
+// The real window on the offscreen platform, driven by object name.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "app/ufMain.h"
+#include "platform/qt/QtWizardWindow.h"
+#include "support/FakeSystem.h"
+#include "support/TempDir.h"
+#include "support/qt/QtTestApp.h"
+
+namespace quillmere {
+namespace {
+
+using test::AnswerMessageBox;
+using test::FakeSystem;
+using test::FileText;
+using test::SeenBox;
+using test::TempDir;
+
+class WizardWindow : public ::testing::Test {
+  protected:
+    QApplication& app = test::QtTestApp();  // before any widget
+    TempDir exeDir;
+    FakeSystem system{exeDir.path()};
+    QtWizardWindow window;
+    TfrmMain form{window, system};
+
+    void open() {
+        window.attach(&form);
+        form.Dispatch(&TfrmMain::FormCreate);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    QPushButton* button(const char* name) { return window.findChild<QPushButton*>(name); }
+    int page() { return window.findChild<QStackedWidget*>("pgcMain")->currentIndex(); }
+};
+
+TEST_F(WizardWindow, HasTheCaptionVersionListAndStartingButtons) {
+    open();
+    EXPECT_EQ(window.windowTitle().toStdString(), "Quillmere Export Wizard (Ver:2.0.8.1)");
+    auto* versions = window.findChild<QComboBox*>("cboVersion");
+    ASSERT_NE(versions, nullptr);
+    EXPECT_EQ(versions->count(), 16);
+    EXPECT_EQ(versions->currentIndex(), -1);
+    EXPECT_EQ(versions->itemText(0).toStdString(), "Version 7");
+    EXPECT_EQ(versions->itemText(15).toStdString(), "Sage 50 / Instant 2016");
+    EXPECT_FALSE(versions->isEditable());
+    EXPECT_TRUE(button("cmdNext")->isDefault());
+    EXPECT_FALSE(button("cmdBack")->isEnabled());
+    EXPECT_FALSE(button("cmdFinish")->isEnabled());
+    EXPECT_TRUE(button("cmdCancel")->isEnabled());
+    for (const char* hidden : {"cmdBrowse", "chkDrives", "cmdScan", "lblScan", "lblStatus",
+                               "lblURLHelp", "txtURL", "txtStatus", "pbMain"}) {
+        QWidget* w = window.findChild<QWidget*>(hidden);
+        ASSERT_NE(w, nullptr) << hidden;
+        EXPECT_TRUE(w->isHidden()) << hidden;
+    }
+    EXPECT_EQ(window.findChild<QLineEdit*>("txtPassword")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(window.findChild<QLineEdit*>("txtCompanySelect")->text().toStdString(),
+              "Please click '...' button to select company");
+    EXPECT_EQ(window.size(), window.minimumSize());  // fixed size
+}
+
+TEST_F(WizardWindow, WalksWelcomeVersionLocateBackAndCancelAnsweredNo) {
+    system.drives = {{"/", DriveType::Fixed}};
+    open();
+    QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+    EXPECT_EQ(page(), tabVersion);
+    EXPECT_NE(FileText(exeDir / "WizardDebug.log").find("Wizard Started at 09/12/25 14:05:33\r\n"),
+              std::string::npos);
+
+    SeenBox refused;
+    AnswerMessageBox(&refused, "OK");
+    QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+    EXPECT_EQ(refused.title, "Error");
+    EXPECT_EQ(refused.text, "Must select which version of Sage you are using");
+    EXPECT_EQ(page(), tabVersion);
+
+    window.findChild<QComboBox*>("cboVersion")->setCurrentIndex(11);
+    EXPECT_EQ(form.VersionNo, 18);
+    window.setFocus();
+    QTest::keyClick(&window, Qt::Key_Return);  // Enter presses Next
+    EXPECT_EQ(page(), tabLocate);
+    EXPECT_FALSE(window.findChild<QWidget*>("cmdBrowse")->isHidden());
+    EXPECT_EQ(window.findChild<QListWidget*>("chkDrives")->count(), 1);
+    EXPECT_EQ(window.findChild<QLabel*>("HTMLabel3")->text().toStdString(), HomeDirNotFoundText);
+
+    QTest::mouseClick(button("cmdBack"), Qt::LeftButton);
+    EXPECT_EQ(page(), tabVersion);
+
+    SeenBox confirm;
+    AnswerMessageBox(&confirm, "&No");
+    QTest::keyClick(&window, Qt::Key_Escape);  // Escape presses Cancel
+    EXPECT_EQ(confirm.title, "Confirm");
+    EXPECT_EQ(confirm.text, "Are you sure you wish to cancel?");
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_NE(form.SageObj, nullptr);
+
+    AnswerMessageBox(nullptr, "&Yes");
+    QTest::mouseClick(button("cmdCancel"), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(form.SageObj, nullptr);
+}
+
+TEST_F(WizardWindow, CloseBoxClosesWithoutAsking) {
+    open();
+    QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(form.Closed());
+}
+
+// Saves a picture of each page (with the locate page's Browse and Scan
+// controls showing) for a person to look at.
+TEST_F(WizardWindow, SavesAScreenshotOfEveryPage) {
+    const char* dir = QUILLMERE_SCREENSHOT_DIR;
+    QDir().mkpath(dir);
+    system.drives = {{"/", DriveType::Fixed}, {"/srv/share", DriveType::Remote}};
+    // A Sage home directory that is found, so Next leaves the locate page.
+    TempDir home;
+    home.write("COMPANY", "");
+    exeDir.write("homedir.txt", home.path() + "\r\n");
+    open();
+    for (int i = 0; i < 5; ++i) {
+        if (i == tabLogin) {
+            form.LoggedIn = true;
+        }
+        const QString file = QString("%1/page-%2.png").arg(dir).arg(i);
+        ASSERT_TRUE(window.grab().save(file)) << file.toStdString();
+        if (i == tabVersion) {
+            window.findChild<QComboBox*>("cboVersion")->setCurrentIndex(11);
+        }
+        QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+    }
+    EXPECT_EQ(page(), tabOptions);
+}
+
+}  // namespace
+}  // namespace quillmere
