@@ -1,0 +1,56 @@
+#include "SageHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "support/FakeSystem.h"
+
+namespace quillmere::test {
+
+namespace {
+
+// Points unixODBC at the fixture's data sources before any test runs.
+class HarnessEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        const std::string dir = HarnessDir();
+        ASSERT_TRUE(std::ifstream(dir + "/odbc.ini").good())
+            << "the Sage harness is not running: no " << dir
+            << "/odbc.ini (run the test through ctest, which starts the sage_db fixture)";
+        ::setenv("ODBCSYSINI", dir.c_str(), 1);
+        ::setenv("ODBCINI", (dir + "/odbc.ini").c_str(), 1);
+    }
+};
+
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new HarnessEnvironment);
+
+}  // namespace
+
+std::string HarnessDir() {
+    if (const char* dir = std::getenv("SAGE_HARNESS_DIR")) {
+        return dir;
+    }
+    return SAGE_HARNESS_DIR;
+}
+
+std::string HarnessInfo(const std::string& key) {
+    std::ifstream in(HarnessDir() + "/info");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key + "=", 0) == 0) {
+            return line.substr(key.size() + 1);
+        }
+    }
+    return {};
+}
+
+std::unique_ptr<TSageObject> LoggedInSage() {
+    auto sage = std::make_unique<TSageObject>(17);
+    sage->Settings = BritishSettings();
+    sage->Login("/nowhere/ACCDATA", SageUser, SagePassword);
+    return sage;
+}
+
+}  // namespace quillmere::test
