@@ -32,7 +32,11 @@ WizardOptions ParseWizardOptions(int argc, char** argv) {
         } else if (arg == "--work-dir" || arg.rfind("--work-dir=", 0) == 0) {
             options.workDir = value("--work-dir");
         } else if (arg == "--service-url" || arg.rfind("--service-url=", 0) == 0) {
+            // The endpoint and the import page paths are added after it.
             options.serviceUrl = value("--service-url");
+            while (!options.serviceUrl.empty() && options.serviceUrl.back() == '/') {
+                options.serviceUrl.pop_back();
+            }
         } else if (arg == "--ca-file" || arg.rfind("--ca-file=", 0) == 0) {
             options.caFile = value("--ca-file");
         } else {

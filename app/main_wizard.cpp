@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
     auto system = CreateHostSystem(options.workDir);
     QtWizardWindow window;
     TfrmMain form(window, *system);
+    if (!options.serviceUrl.empty()) {
+        form.ServiceBase = options.serviceUrl;
+    }
+    form.HTTPRIO1.HTTPWebNode1.CAFile = options.caFile;
     window.attach(&form);
     form.Dispatch(&TfrmMain::FormCreate);
     window.show();

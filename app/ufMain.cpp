@@ -7,7 +7,11 @@
 
 namespace quillmere {
 
-TfrmMain::TfrmMain(WizardView& view, System& system) : view_(view), system_(system) {}
+TfrmMain::TfrmMain(WizardView& view, System& system) : view_(view), system_(system) {
+    HTTPRIO1.HTTPWebNode1.OnPostingData = [this](int sent, int total) {
+        HTTPRIO1HTTPWebNode1PostingData(sent, total);
+    };
+}
 
 TfrmMain::~TfrmMain() = default;
 

@@ -11,6 +11,7 @@
 #include "platform/System.h"
 #include "platform/WizardView.h"
 #include "sage/TSageObject.h"
+#include "service/service1.h"
 
 namespace quillmere {
 
@@ -22,14 +23,15 @@ enum Page { tabIntro = 0, tabVersion = 1, tabLocate = 2, tabLogin = 3, tabOption
 
 // Texts of the locate page's HTMLabel3 ("\n" is a line break).
 inline constexpr const char* HomeDirFoundText =
-    "The Sage Home Directory has been found by the wizard\n\nWe can now press 'Next' to continue...";
+    "The Sage Home Directory has been found by the wizard\n\nWe can now press 'Next' to "
+    "continue...";
 inline constexpr const char* HomeDirNotFoundText =
     "Could not locate the Sage home directory using the default values.\n\nYou can either select "
     "to browse to the home directory or have the wizard scan selected hard drives for you. (This "
     "may take some time)";
 
 class TfrmMain {
-public:
+  public:
     TfrmMain(WizardView& view, System& system);
     ~TfrmMain();
     TfrmMain(const TfrmMain&) = delete;
@@ -44,6 +46,12 @@ public:
     bool LoggedIn = false;
     bool HomeDirFound = false;
     std::unique_ptr<TSageObject> SageObj;
+
+    // The SOAP transport of the upload; its posting-data events move pbMain.
+    THTTPRIO HTTPRIO1;
+    // The service base address (scheme, host and port): the endpoint and the
+    // import page both hang off it.
+    std::string ServiceBase = DefaultServiceBase;
 
     // Runs one handler as the window runs every event: an EAbort ends it
     // silently, any other error ends it with the general error report. A
@@ -63,6 +71,10 @@ public:
     // The login page: "..." (cmdCompanySelect) and "Login..." (cmdLogin).
     void txtCompanySelectOldClickBtn();
     void cmdLoginClick();
+
+    // The second half of Finish: sends the closed archive to the service and
+    // hands the user over to the import page, then closes the window.
+    void SubmitArchive(const std::string& archivePath);
 
     void UpdateButtons();
     void ShowProgress(int position, int maximum);
@@ -99,7 +111,7 @@ public:
 
     void Log(const std::string& message);
 
-private:
+  private:
     void LeaveVersionPage();
     void CloseNow();
 

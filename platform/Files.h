@@ -2,6 +2,7 @@
 // File-system operations the program needs, behind one small interface so
 // the algorithms above read the same on every platform. Failures raise
 // EInOutError with the run-time code of the cause.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,13 @@ std::string ReadWholeFile(const std::string& path);
 
 // Reads up to `count` bytes starting at byte `offset`; fewer when the file is shorter.
 std::string ReadFileBytesAt(const std::string& path, long offset, std::size_t count);
+
+// The whole file as a byte buffer as long as the file, read in blocks of
+// 1024 bytes: each read asks for the smaller of the bytes still unread and
+// 1024, and reading ends after a read that delivers less than 1024 (so a
+// size that is a multiple of 1024 ends with a read of 0 bytes). A file that
+// delivers fewer bytes than its size is an error, not a short buffer.
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
 // Appends `bytes` to the file at `path`, creating it when missing. The file is
 // opened and closed on every call; it is closed also when the write fails.

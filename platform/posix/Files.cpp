@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -157,7 +158,8 @@ std::string ReadFileBytesAt(const std::string& path, long offset, std::size_t co
     std::string data(count, '\0');
     std::size_t got = 0;
     while (got < count) {
-        ssize_t n = ::pread(file.fd, data.data() + got, count - got, offset + static_cast<long>(got));
+        ssize_t n =
+            ::pread(file.fd, data.data() + got, count - got, offset + static_cast<long>(got));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -171,6 +173,45 @@ std::string ReadFileBytesAt(const std::string& path, long offset, std::size_t co
     }
     data.resize(got);
     return data;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    constexpr std::size_t Block = 1024;
+    FdCloser file{OpenOrThrow(path, O_RDONLY)};
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0) {
+        throw EInOutError::FromErrno(errno);
+    }
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(st.st_size));
+    std::size_t position = 0;
+    std::size_t unread = buffer.size();
+    std::size_t delivered = 0;
+    do {
+        const std::size_t request = std::min(unread, Block);
+        delivered = 0;
+        while (delivered < request) {
+            const ssize_t n =
+                ::read(file.fd, buffer.data() + position + delivered, request - delivered);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                throw EInOutError::FromErrno(errno);
+            }
+            if (n == 0) {
+                break;
+            }
+            delivered += static_cast<std::size_t>(n);
+        }
+        position += delivered;
+        unread -= delivered;
+    } while (delivered == Block);
+    if (unread != 0) {
+        // The file shrank while it was read: a buffer padded with zeros
+        // would be a corrupt archive.
+        throw EInOutError(100);
+    }
+    return buffer;
 }
 
 void AppendToFile(const std::string& path, const std::string& bytes) {
