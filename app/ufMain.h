@@ -52,6 +52,10 @@ class TfrmMain {
     // The service base address (scheme, host and port): the endpoint and the
     // import page both hang off it.
     std::string ServiceBase = DefaultServiceBase;
+    // Suppresses the upload as noupload.txt beside the program does (the
+    // command line's --no-upload), without a file left behind to suppress
+    // the next run's upload as well.
+    bool NoUpload = false;
 
     // Runs one handler as the window runs every event: an EAbort ends it
     // silently, any other error ends it with the general error report. A

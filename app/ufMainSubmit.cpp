@@ -23,7 +23,7 @@ constexpr const char* ImportPagePath = "/processSageImport.asp?id=";
 
 void TfrmMain::SubmitArchive(const std::string& archivePath) {
     Log("Call API");
-    if (!FileExists(system_.executableDir() + NoUploadMarker)) {
+    if (!NoUpload && !FileExists(system_.executableDir() + NoUploadMarker)) {
         VureDevuAPISoap service = GetServiceBinding(HTTPRIO1, ServiceBase);
         Log("API Called");
         Log("Convert zip file");
