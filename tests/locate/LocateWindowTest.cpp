@@ -21,6 +21,7 @@
 #include "platform/qt/ufDirSelect.h"
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
+#include "support/qt/QtTestApp.h"
 
 namespace quillmere {
 namespace {
@@ -29,27 +30,9 @@ using test::FakeSystem;
 using test::TempDir;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "locate-gui-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        return new QApplication(argc, argv);
-    }();
-    return *app;
+    return test::QtTestApp();
 }
-
-// Calls `answer` with the modal dialog once one is showing: queued before the
-// click that opens it, polled from the dialog's own event loop.
-void WhenModalShows(std::function<void(QWidget*)> answer, int attempts = 300) {
-    QTimer::singleShot(10, [answer = std::move(answer), attempts]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            answer(modal);
-        } else if (attempts > 0) {
-            WhenModalShows(std::move(answer), attempts - 1);
-        }
-    });
-}
+using test::WhenModalShows;
 
 std::vector<std::string> Items(const QListWidget* list) {
     std::vector<std::string> items;

@@ -24,7 +24,7 @@ inline QApplication& QtTestApp() {
 
 // Runs `answer` on the next modal dialog once it is showing (polls the event
 // loop, since the dialog opens inside the action that follows this call).
-inline void WhenModalShows(std::function<void(QWidget*)> answer, int attempts = 200) {
+inline void WhenModalShows(std::function<void(QWidget*)> answer, int attempts = 300) {
     QTimer::singleShot(10, [answer = std::move(answer), attempts]() mutable {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             answer(modal);
