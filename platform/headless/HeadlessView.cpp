@@ -1,0 +1,234 @@
+#include "platform/headless/HeadlessView.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "platform/Exceptions.h"
+
+namespace quillmere {
+
+namespace {
+
+constexpr int ProgressBarWidth = 40;
+
+// The chart number of a chooser item: the text before its first "-",
+// trimmed, as a decimal number.
+std::optional<int> ChartNumberOf(const std::string& item) {
+    std::string number = item.substr(0, item.find('-'));
+    const auto blank = [](unsigned char c) { return c <= ' '; };
+    number.erase(number.begin(), std::find_if_not(number.begin(), number.end(), blank));
+    number.erase(std::find_if_not(number.rbegin(), number.rend(), blank).base(), number.end());
+    int value = 0;
+    const char* end = number.data() + number.size();
+    const auto [ptr, ec] = std::from_chars(number.data(), end, value);
+    if (number.empty() || ec != std::errc() || ptr != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string QuotedList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) {
+        list += (list.empty() ? "\"" : ", \"") + name + "\"";
+    }
+    return list;
+}
+
+}  // namespace
+
+std::string TerminalLines(const std::string& text) {
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            lines += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            lines += text[i];
+        }
+    }
+    return lines;
+}
+
+HeadlessView::HeadlessView(std::ostream& out, std::ostream& err, bool progressBar)
+    : out_(out), err_(err), progressBar_(progressBar) {
+    // The controls that the window creates hidden or disabled.
+    for (const char* name : {"cmdBack", "cmdFinish"}) {
+        controls_[name].enabled = false;
+    }
+    for (const char* name : {"cmdBrowse", "chkDrives", "cmdScan", "lblScan", "lblStatus",
+                             "lblURLHelp", "txtURL", "txtStatus", "pbMain"}) {
+        controls_[name].visible = false;
+    }
+    controls_["txtCompanySelect"].text = "Please click '...' button to select company";
+}
+
+HeadlessView::ControlState& HeadlessView::state(std::string_view control) {
+    auto it = controls_.find(control);
+    if (it == controls_.end()) {
+        it = controls_.emplace(std::string(control), ControlState{}).first;
+    }
+    return it->second;
+}
+
+const HeadlessView::ControlState& HeadlessView::state(std::string_view control) const {
+    static const ControlState created;
+    auto it = controls_.find(control);
+    return it == controls_.end() ? created : it->second;
+}
+
+MsgResult HeadlessView::messageBox(const std::string& text, MsgType type, MsgButtons buttons) {
+    clearProgress();
+    err_ << MsgTypeTitle(type) << ": " << TerminalLines(text) << std::endl;
+    if (type == MsgType::Error) {
+        ++errorsShown_;
+    }
+    // The one question is whether to cancel the run: an unattended run goes on.
+    return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::OK;
+}
+
+void HeadlessView::errorReport(const std::string&, const std::string& text) {
+    clearProgress();
+    err_ << "Error: " << TerminalLines(text) << std::endl;
+    ++errorsShown_;
+}
+
+void HeadlessView::setEnabled(std::string_view control, bool enabled) {
+    state(control).enabled = enabled;
+}
+
+bool HeadlessView::isEnabled(std::string_view control) const {
+    return state(control).enabled;
+}
+
+void HeadlessView::setVisible(std::string_view control, bool visible) {
+    state(control).visible = visible;
+}
+
+bool HeadlessView::isVisible(std::string_view control) const {
+    return state(control).visible;
+}
+
+void HeadlessView::setText(std::string_view control, const std::string& text) {
+    state(control).text = text;
+}
+
+std::string HeadlessView::text(std::string_view control) const {
+    return state(control).text;
+}
+
+std::string HeadlessView::driveText(int index) const {
+    return drives_.at(static_cast<std::size_t>(index));
+}
+
+void HeadlessView::addStatusLine(const std::string& line) {
+    clearProgress();
+    out_ << TerminalLines(line) << std::endl;
+}
+
+void HeadlessView::setProgressMax(int maximum) {
+    progressMax_ = maximum;
+    drawProgress();
+}
+
+void HeadlessView::setProgressPosition(int position) {
+    progressPosition_ = position;
+    drawProgress();
+}
+
+void HeadlessView::drawProgress() {
+    if (!progressBar_) {
+        return;
+    }
+    long long percent = 0;
+    if (progressMax_ > 0) {
+        percent = std::clamp(100LL * progressPosition_ / progressMax_, 0LL, 100LL);
+    }
+    // Redrawn only when the figure changes: a large table reports progress
+    // thousands of times.
+    if (percent == drawnPercent_) {
+        return;
+    }
+    drawnPercent_ = static_cast<int>(percent);
+    const int filled = static_cast<int>(percent * ProgressBarWidth / 100);
+    err_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+         << std::string(static_cast<std::size_t>(ProgressBarWidth - filled), ' ') << "] " << percent
+         << "%" << std::flush;
+}
+
+void HeadlessView::clearProgress() {
+    if (drawnPercent_ < 0) {
+        return;
+    }
+    err_ << '\r' << std::string(ProgressBarWidth + 8, ' ') << '\r' << std::flush;
+    drawnPercent_ = -1;
+}
+
+void HeadlessView::processMessages() {
+    if (interruptPending && interruptPending() && !closedByInterrupt_) {
+        closedByInterrupt_ = true;
+        if (onClose) {
+            onClose();
+        }
+    }
+}
+
+void HeadlessView::closeWindow() {
+    clearProgress();
+    windowClosed_ = true;
+}
+
+std::optional<std::string> HeadlessView::browseForFolder(const std::string&, const std::string&) {
+    return folder;
+}
+
+std::optional<int> HeadlessView::chooseDirectory(const std::vector<std::string>&) {
+    // A drive scan needs a user to tick drives; the front end never starts one.
+    return std::nullopt;
+}
+
+void HeadlessView::refuseChoice(const std::string& why) {
+    unanswered_ = why;
+    // Ends the handler silently; the front end reports the reason.
+    throw EAbort(why);
+}
+
+std::optional<int> HeadlessView::chooseCompany(
+    const std::vector<std::pair<std::string, std::string>>& rows) {
+    std::vector<std::string> names;
+    for (const auto& row : rows) {
+        names.push_back(row.first);
+    }
+    if (!company) {
+        if (rows.empty()) {
+            return std::nullopt;  // nothing to choose: as a cancelled chooser
+        }
+        refuseChoice("the Sage home directory lists " + std::to_string(rows.size()) +
+                     " companies; choose one with --company: " + QuotedList(names));
+    }
+    const auto it = std::find(names.begin(), names.end(), *company);
+    if (it == names.end()) {
+        refuseChoice("--company: no company is named \"" + *company + "\"" +
+                     (names.empty() ? std::string("; the company list names none")
+                                    : "; the companies are " + QuotedList(names)));
+    }
+    return static_cast<int>(it - names.begin()) + 1;  // grid rows start under the header
+}
+
+int HeadlessView::chooseChart(const std::vector<std::string>& items) {
+    if (!chart) {
+        refuseChoice("the company has " + std::to_string(items.size()) +
+                     " charts of accounts; choose one with --chart: " + QuotedList(items));
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (ChartNumberOf(items[i]) == chart) {
+            return static_cast<int>(i);
+        }
+    }
+    refuseChoice("--chart: the company has no chart " + std::to_string(*chart) +
+                 "; its charts are " + QuotedList(items));
+}
+
+}  // namespace quillmere
