@@ -13,10 +13,11 @@
 # test as SAGE_HARNESS_DIR, where tests/sage/SageHarness.h reads it.
 include_guard(GLOBAL)
 
-set(QUILLMERE_SAGE_HARNESS ${CMAKE_CURRENT_LIST_DIR}/sage-harness)
-
 function(quillmere_sage_fixture fixture)
     cmake_parse_arguments(F "" "" "DATA" ${ARGN})
+    # Found from the function's own file: a variable set beside it would be
+    # missing in every directory but the first to include this file.
+    set(QUILLMERE_SAGE_HARNESS ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/sage-harness)
     set(dir ${CMAKE_BINARY_DIR}/sage-harness/${fixture})
     add_test(NAME ${fixture}_start
              COMMAND bash ${QUILLMERE_SAGE_HARNESS} start ${dir} ${F_DATA})
