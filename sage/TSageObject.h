@@ -9,6 +9,7 @@
 #include "platform/WizardView.h"
 #include "platform/odbc/OdbcConnection.h"
 #include "sage/ExportWalk.h"
+#include "sage/TChartAccount.h"
 
 namespace quillmere {
 
@@ -61,6 +62,8 @@ class TSageObject {
     int RecordCount = 0;
     // Set by the wizard to its ShowProgress; may be empty.
     ProgressCallback OnProgress;
+    // The category ranges of the chosen chart, loaded by LoadChartCategories.
+    CategoryList Categories;
     // The regional formats of the value texts; the user's at creation.
     RegionalSettings Settings;
 
@@ -85,6 +88,32 @@ class TSageObject {
     // and counts and reports progress as ExportRows does (when countRecords).
     void WalkQuery(const std::string& sql, bool countRecords,
                    const std::function<void(const ExportRecord&)>& perRecord);
+
+    // The eight table exports (LedgerExports.cpp). Each appends its header
+    // and one line per kept record to `rows`; the sort column replaces "%s"
+    // in its SQL text as given. The purchase transactions export neither
+    // sets RecordCount nor reports progress; the others report every 200
+    // records.
+    void ExportSalesAccounts(const std::string& sortColumn, RowSink& rows);
+    void ExportPurchaseAccounts(const std::string& sortColumn, RowSink& rows);
+    void ExportNominalAccounts(const std::string& sortColumn, RowSink& rows);
+    void ExportSalesTransactions(const std::string& sortColumn, RowSink& rows);
+    void ExportPurchaseTransactions(const std::string& sortColumn, RowSink& rows);
+    void ExportOtherTransactions(const std::string& sortColumn, RowSink& rows);
+    void ExportPayments(RowSink& rows);
+    void ExportReceipts(RowSink& rows);
+
+    // The chart of accounts (ChartOfAccounts.cpp). ChooseChart returns the
+    // company's only chart (0 when it has none) or asks the user through
+    // `view` when it has several; a chooser closed with nothing highlighted
+    // is an error. LoadChartCategories appends the chosen chart's category
+    // ranges to Categories (without emptying it first), walking its query
+    // with RecordCount and progress as the exports do.
+    int ChooseChart(WizardView& view);
+    void LoadChartCategories(WizardView& view);
+    // The title of the first loaded range that holds the account reference,
+    // empty when none does.
+    std::string NominalCategory(const std::string& accountRef) const;
 };
 
 }  // namespace quillmere

@@ -1,0 +1,19 @@
+#pragma once
+// The chart chooser's items and how a chart number is read back from one.
+#include <string>
+
+namespace quillmere {
+
+// The chooser's item for a chart: its number text trimmed, " - ", its name
+// as it is ("1 - Standard").
+std::string ChartItemText(const std::string& chartText, const std::string& name);
+
+// The chart number of an item: the text before its first "-", trimmed of
+// characters 0 to 32, as a decimal 32-bit integer. Raises an Exception naming
+// the text when it is no such number.
+int ChartNumberOfItem(const std::string& item);
+
+// The error when the chooser closes with no chart highlighted.
+inline constexpr const char* NoChartChosenMessage = "No chart of accounts was selected";
+
+}  // namespace quillmere
