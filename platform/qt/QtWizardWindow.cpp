@@ -20,6 +20,7 @@
 
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
+#include "platform/qt/ufChartSelect.h"
 #include "platform/qt/ufDirSelect.h"
 #include "platform/qt/ufSelectCompany.h"
 
@@ -587,8 +588,13 @@ std::optional<int> QtWizardWindow::chooseCompany(
     return chooser.SelectedRow();
 }
 
-int QtWizardWindow::chooseChart(const std::vector<std::string>&) {
-    throw Exception("The chart chooser is not available");
+int QtWizardWindow::chooseChart(const std::vector<std::string>& items) {
+    // A chooser of its own for each choice. How it was closed does not
+    // matter: the highlighted item is the answer.
+    TfrmChartSelect chooser(this);
+    chooser.SetCharts(items);
+    chooser.exec();
+    return chooser.HighlightedIndex();
 }
 
 }  // namespace quillmere
