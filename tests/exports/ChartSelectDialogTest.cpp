@@ -1,0 +1,103 @@
+// The chart chooser: how it looks, and choosing a chart in the real window
+// while the chart of accounts loads from the stand-in.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "ExportHarness.h"
+#include "app/ufMain.h"
+#include "platform/Exceptions.h"
+#include "platform/qt/QtWizardWindow.h"
+#include "platform/qt/ufChartSelect.h"
+#include "sage/ChartOfAccounts.h"
+#include "support/FakeSystem.h"
+#include "support/TempDir.h"
+#include "support/qt/QtTestApp.h"
+
+namespace quillmere {
+namespace {
+
+using test::QtTestApp;
+using test::WhenModalShows;
+
+TEST(ChartSelectDialog, LooksAsTheChooserShould) {
+    QtTestApp();
+    TfrmChartSelect dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Select Chart of Accounts...");
+    EXPECT_EQ(dialog.font().family(), "Tahoma");
+    EXPECT_EQ(dialog.Label1->text(),
+              "More than one chart of accounts has been found, please select \nwhich one to use:");
+    EXPECT_EQ(dialog.lstChart->objectName(), "lstChart");
+    EXPECT_EQ(dialog.lstChart->count(), 0);
+    EXPECT_EQ(dialog.Button1->text(), "&OK");
+    EXPECT_TRUE(dialog.Button1->isDefault());
+    EXPECT_EQ(dialog.findChildren<QPushButton*>().size(), 1) << "no Cancel button";
+
+    dialog.SetCharts({"1 - Standard", "2 - Charity"});
+    EXPECT_EQ(dialog.lstChart->count(), 2);
+    EXPECT_EQ(dialog.lstChart->item(1)->text(), "2 - Charity");
+    EXPECT_EQ(dialog.HighlightedIndex(), -1);
+}
+
+class ChartChooserInTheWindow : public ::testing::Test {
+  protected:
+    QApplication& app = QtTestApp();
+    test::TempDir dir;
+    test::FakeSystem system{dir.path() + "/"};
+    QtWizardWindow window;
+    std::unique_ptr<TSageObject> sage = test::LoggedInCompany(test::SageUser);
+    QStringList shown;
+
+    // Answers the chooser once it shows: records its items, then `act`.
+    void whenChooserShows(std::function<void(TfrmChartSelect*)> act) {
+        WhenModalShows([this, act = std::move(act)](QWidget* w) {
+            auto* chooser = qobject_cast<TfrmChartSelect*>(w);
+            ASSERT_NE(chooser, nullptr);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(chooser));
+            for (int i = 0; i < chooser->lstChart->count(); ++i) {
+                shown << chooser->lstChart->item(i)->text();
+            }
+            act(chooser);
+        });
+    }
+};
+
+TEST_F(ChartChooserInTheWindow, TheClickedChartIsLoaded) {
+    whenChooserShows([](TfrmChartSelect* chooser) {
+        QListWidget* list = chooser->lstChart;
+        const QRect second = list->visualItemRect(list->item(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::keyClick(chooser, Qt::Key_Return);  // OK is the default button
+    });
+    sage->LoadChartCategories(window);
+    EXPECT_EQ(shown, (QStringList{"1 - Standard", "2 - Charity"}));
+    EXPECT_EQ(sage->NominalCategory("1200"), "Cash at Bank");  // chart 2's title
+    EXPECT_EQ(sage->NominalCategory("1100"), "");
+}
+
+TEST_F(ChartChooserInTheWindow, TheCloseBoxTakesTheHighlightedChartToo) {
+    whenChooserShows([](TfrmChartSelect* chooser) {
+        chooser->lstChart->setCurrentRow(0);
+        chooser->close();
+    });
+    sage->LoadChartCategories(window);
+    EXPECT_EQ(sage->NominalCategory("1100"), "Current Assets");  // chart 1's title
+}
+
+TEST_F(ChartChooserInTheWindow, OkWithNothingHighlightedIsAnError) {
+    whenChooserShows([](TfrmChartSelect* chooser) { chooser->Button1->click(); });
+    try {
+        sage->LoadChartCategories(window);
+        FAIL() << "no chart was highlighted";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), NoChartChosenMessage);
+    }
+    EXPECT_EQ(shown.size(), 2);
+    EXPECT_TRUE(sage->Categories.empty());
+}
+
+}  // namespace
+}  // namespace quillmere
