@@ -65,4 +65,8 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 // Deletes a file; returns false when it could not be deleted.
 bool DeleteFileAt(const std::string& path);
 
+// Gives the file at `from` the path `to`, replacing a file there. Raises
+// EInOutError when it cannot.
+void RenameFile(const std::string& from, const std::string& to);
+
 }  // namespace quillmere

@@ -44,6 +44,7 @@ void RowFile::Add(const std::string& line) {
         std::fwrite("\r\n", 1, 2, file_) != 2) {
         throw EInOutError::FromErrno(errno);
     }
+    ++lines_;
 }
 
 void RowFile::Close() {

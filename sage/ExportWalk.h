@@ -118,9 +118,12 @@ class RowFile : public RowSink {
 
     void Add(const std::string& line) override;
     void Close();
+    // The lines written so far.
+    int LineCount() const { return lines_; }
 
   private:
     std::FILE* file_ = nullptr;
+    int lines_ = 0;
 };
 
 // The line of the current record for the columns of `spec`. `fields` caches

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 
 #include "platform/Exceptions.h"
@@ -228,6 +229,12 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 bool DeleteFileAt(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+void RenameFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        throw EInOutError::FromErrno(errno);
+    }
 }
 
 }  // namespace quillmere
