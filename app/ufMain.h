@@ -76,6 +76,11 @@ class TfrmMain {
     void txtCompanySelectOldClickBtn();
     void cmdLoginClick();
 
+    // Finish (cmdFinish): the export run. Loads the chart categories, writes
+    // the eight tables beside the program and gathers them into the export
+    // archive there, deletes the loose files, then submits the archive.
+    void cmdFinishClick();
+
     // The second half of Finish: sends the closed archive to the service and
     // hands the user over to the import page, then closes the window.
     void SubmitArchive(const std::string& archivePath);

@@ -348,6 +348,8 @@ void QtWizardWindow::attach(TfrmMain* form) {
             [this] { dispatch(&TfrmMain::txtCompanySelectOldClickBtn); });
     connect(button("cmdLogin"), &QPushButton::clicked, this,
             [this] { dispatch(&TfrmMain::cmdLoginClick); });
+    connect(button("cmdFinish"), &QPushButton::clicked, this,
+            [this] { dispatch(&TfrmMain::cmdFinishClick); });
 }
 
 void QtWizardWindow::dispatch(void (TfrmMain::*handler)()) {
