@@ -4,12 +4,14 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include "ExportHarness.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
+#include "platform/Files.h"
 #include "platform/qt/QtWizardWindow.h"
 #include "platform/qt/ufChartSelect.h"
 #include "sage/ChartOfAccounts.h"
@@ -97,6 +99,30 @@ TEST_F(ChartChooserInTheWindow, OkWithNothingHighlightedIsAnError) {
     }
     EXPECT_EQ(shown.size(), 2);
     EXPECT_TRUE(sage->Categories.empty());
+}
+
+TEST_F(ChartChooserInTheWindow, FinishRunsTheExportWithTheChooserOnTheWay) {
+    TfrmMain form(window, system);
+    window.attach(&form);
+    form.LogFileName = dir / "WizardDebug.log";
+    form.CompanyName = "Acme";
+    form.NoUpload = true;
+    form.SageObj = std::move(sage);
+    form.LoggedIn = true;
+    window.setActivePage(tabOptions);
+    form.UpdateButtons();
+    whenChooserShows([](TfrmChartSelect* chooser) {
+        chooser->lstChart->setCurrentRow(1);
+        chooser->Button1->click();
+    });
+    window.findChild<QPushButton*>("cmdFinish")->click();
+    EXPECT_EQ(shown, (QStringList{"1 - Standard", "2 - Charity"}));
+    const QString memo = window.findChild<QPlainTextEdit*>("txtStatus")->toPlainText();
+    EXPECT_TRUE(memo.startsWith("Getting Chart of Accounts Categories...\n")) << memo.toStdString();
+    EXPECT_TRUE(memo.contains("Export from Sage Complete!")) << memo.toStdString();
+    EXPECT_FALSE(window.findChild<QPushButton*>("cmdFinish")->isEnabled());
+    EXPECT_FALSE(window.findChild<QPushButton*>("cmdBack")->isEnabled());
+    EXPECT_TRUE(FileExists(dir / "Acme_09122025_1405.zip"));
 }
 
 }  // namespace
