@@ -1,0 +1,148 @@
+#include "app/UnattendedRun.h"
+
+#include <optional>
+
+#include "app/VersionEntries.h"
+#include "app/ufMain.h"
+
+namespace quillmere {
+
+namespace {
+
+// The host system with the browser left closed (--no-browser).
+class NoBrowserSystem : public System {
+  public:
+    explicit NoBrowserSystem(System& host) : host_(host) {}
+    std::string executableDir() const override { return host_.executableDir(); }
+    OsVersion osVersion() const override { return host_.osVersion(); }
+    bool windowsPaths() const override { return host_.windowsPaths(); }
+    std::string registryDefaultValue(const std::string& key) const override {
+        return host_.registryDefaultValue(key);
+    }
+    std::vector<DriveRoot> logicalDrives() const override { return host_.logicalDrives(); }
+    std::tm localNow() const override { return host_.localNow(); }
+    RegionalSettings regionalSettings() const override { return host_.regionalSettings(); }
+    void openInBrowser(const std::string&) const override {}
+
+  private:
+    System& host_;
+};
+
+class Walk {
+  public:
+    Walk(HeadlessView& view, System& system, std::ostream& err)
+        : view_(view), form_(view, system), err_(err) {}
+
+    TfrmMain& form() { return form_; }
+
+    // Runs a handler as a click does, then lets a pending Ctrl-C act as the
+    // close box between clicks. False when it showed an error, met a choice
+    // that the options do not answer, or the window closed.
+    bool click(void (TfrmMain::*handler)()) {
+        const int errors = view_.errorsShown();
+        form_.Dispatch(handler);
+        view_.processMessages();
+        return view_.errorsShown() == errors && !view_.unanswered() && !form_.Closed();
+    }
+
+    // Next, which must move on by one page.
+    bool next() {
+        const int page = view_.activePage();
+        return click(&TfrmMain::cmdNextClick) && view_.activePage() == page + 1;
+    }
+
+    // The status of a run that stopped before its end.
+    int stopped() {
+        if (view_.unanswered()) {
+            err_ << "quillmere-export: " << *view_.unanswered() << std::endl;
+            return ExitUsage;
+        }
+        if (view_.closedByInterrupt()) {
+            err_ << "Interrupted." << std::endl;
+            return ExitInterrupted;
+        }
+        return ExitFailed;
+    }
+
+    int usage(const std::string& why) {
+        err_ << "quillmere-export: " << why << std::endl;
+        return ExitUsage;
+    }
+
+  private:
+    HeadlessView& view_;
+    TfrmMain form_;
+    std::ostream& err_;
+};
+
+}  // namespace
+
+int RunUnattended(const ExportOptions& options, const std::string& password, HeadlessView& view,
+                  System& system, std::ostream& out, std::ostream& err) {
+    std::optional<NoBrowserSystem> noBrowser;
+    Walk walk(view, options.noBrowser ? noBrowser.emplace(system) : system, err);
+    TfrmMain& form = walk.form();
+    if (!options.serviceUrl.empty()) {
+        form.ServiceBase = options.serviceUrl;
+    }
+    form.HTTPRIO1.HTTPWebNode1.CAFile = options.caFile;
+    form.NoUpload = options.noUpload;
+    view.folder = options.home;
+    view.company = options.company;
+    view.chart = options.chart;
+    view.onClose = [&form] { form.RequestClose(); };
+
+    if (!walk.click(&TfrmMain::FormCreate) || !walk.next()) {
+        return walk.stopped();
+    }
+    // The version page: the entry is picked, which fires its change event.
+    view.version = options.versionIndex;
+    view.versionEntry =
+        std::string(VersionEntries.at(static_cast<std::size_t>(options.versionIndex)));
+    if (!walk.click(&TfrmMain::cboVersionChange) || !walk.next()) {
+        return walk.stopped();
+    }
+    // The locate page: Browse picks --home; Next refuses a directory
+    // without a company list.
+    if (options.home && !walk.click(&TfrmMain::cmdBrowseClick)) {
+        return walk.stopped();
+    }
+    if (!walk.next()) {
+        return walk.stopped();
+    }
+    // The login page.
+    if (!walk.click(&TfrmMain::txtCompanySelectOldClickBtn)) {
+        return walk.stopped();
+    }
+    // A single company is taken without the chooser: --company must name it.
+    if (options.company && !form.CompanyPath.empty() && form.CompanyName != *options.company) {
+        return walk.usage("--company: no company is named \"" + *options.company +
+                          "\"; the company is \"" + form.CompanyName + "\"");
+    }
+    view.setText("txtUserID", options.user);
+    view.setText("txtPassword", password);
+    if (!walk.click(&TfrmMain::cmdLoginClick) || !form.LoggedIn || !walk.next()) {
+        return walk.stopped();
+    }
+
+    // Finish: the export run and the submission, which close the window at
+    // their end; a failure leaves it open.
+    const int errors = view.errorsShown();
+    form.Dispatch(&TfrmMain::cmdFinishClick);
+    const bool failed = view.errorsShown() != errors;
+    if (view.isVisible("txtURL")) {
+        // Accepted: the import page's address is the last line of the output,
+        // also when a later step (the browser, the log) failed, since the
+        // service holds the file.
+        out << view.text("txtURL") << std::endl;
+        return failed || !form.Closed() ? ExitFailed : ExitFinished;
+    }
+    if (!form.Closed() || view.closedByInterrupt()) {
+        return walk.stopped();
+    }
+    // Closed without an address: the upload was suppressed, or the service
+    // refused the file, which the submission reports in an error box.
+    return failed ? ExitRefused : ExitFinished;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,421 @@
+// quillmere-export's whole road, the real program against the Sage harness
+// and the HTTPS stand-in of the service: the upload, the suppressed upload,
+// the refused file, a failing service, a wrong password, the chart chooser
+// answered by --chart, and the password kept out of everything it writes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "ExportProgram.h"
+#include "app/UnattendedRun.h"
+#include "platform/headless/HeadlessView.h"
+#include "support/StandInService.h"
+#include "support/TempDir.h"
+
+namespace quillmere {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FileText;
+using test::MakeSageHome;
+using test::ProgramResult;
+using test::ProgramRun;
+using test::RunExport;
+using test::StandInService;
+using test::TempDir;
+
+constexpr const char* Password = "letmein";
+const char* const Located = "Information: Sage Home Directory has now been located\n";
+const char* const TableNames[] = {"Sales Ledger Codes.csv",
+                                  "Sales Ledger Transactions.csv",
+                                  "Purchase Ledger Codes.csv",
+                                  "Purchase Ledger Transactions.csv",
+                                  "Nominal Ledger Codes.csv",
+                                  "Nominal Ledger Transactions.csv",
+                                  "Payments.csv",
+                                  "Receipts.csv"};
+
+// The memo of an export run, up to "Starting transfer of data".
+const std::string ExportMemo =
+    "Getting Chart of Accounts Categories...\n"
+    "Getting sales ledger codes....\nFound ([0-9]+) items.\n"
+    "Getting sales ledger transactions....\nFound ([0-9]+) items.\n"
+    "Getting purchase ledger codes....\nFound ([0-9]+) items.\n"
+    "Getting purchase ledger transactions....\nFound ([0-9]+) items.\n"
+    "Getting nominal ledger codes....\nFound ([0-9]+) items.\n"
+    "Getting nominal ledger transactions....\nFound ([0-9]+) items.\n"
+    "Getting payments and receipts....\nFound ([0-9]+) items.\n"
+    "Export from Sage Complete!\nStarting transfer of data\n";
+
+// The log of the road up to the export, as the wizard writes it on a system
+// without a registry, with the home directory picked by Browse.
+const std::string LogToExport =
+    "Using Default Home Dir\r\n"
+    "Wizard Started at [0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n"
+    "Windows version detected as:[0-9]+\\.[0-9]+\r\n"
+    "Sage Object Created\r\n"
+    "Current Home directory is C:\\\\Program Files\\\\Sage\\\\Accounts\r\n"
+    "Version is 17\r\n"
+    "Start company selection\r\n"
+    "Attempting Login\r\n"
+    "Login Successful\r\n"
+    "Starting Data Export...\r\n"
+    "Closing Zip file and saving to disk\r\n"
+    "Temp files deleted\r\n"
+    "Export completed\r\n"
+    "Call API\r\n";
+
+// Output of a command (python3, unzip).
+std::string CommandOutput(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            output.append(buffer, n);
+        }
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+// Each entry of a zip file as "name CRLF-count", read by Python's zipfile.
+std::string ZipTables(const std::string& zip) {
+    return CommandOutput(
+        "python3 -c 'import sys, zipfile\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "for i in z.infolist(): print(i.filename, z.read(i).count(b\"\\r\\n\"))' '" +
+        zip + "'");
+}
+
+// "name count" lines for the eight tables from the memo's counts (the
+// receipts have none of their own: the archive's count is taken for them).
+std::string TablesFromMemo(const std::smatch& memo, const std::string& receipts) {
+    std::string tables;
+    for (int i = 0; i < 7; ++i) {
+        tables += std::string(TableNames[i]) + " " + memo[i + 1].str() + "\n";
+    }
+    return tables + "Receipts.csv " + receipts + "\n";
+}
+
+// `text` as a regular expression that matches it alone.
+std::string Literal(const std::string& text) {
+    return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+}
+
+std::string LastLineOf(const std::string& text) {
+    const std::string body = text.substr(0, text.size() - 1);
+    return body.substr(body.rfind('\n') + 1);
+}
+
+std::vector<std::string> FilesIn(const std::string& dir, const std::string& extension) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() == extension) {
+            files.push_back(entry.path().string());
+        }
+    }
+    return files;
+}
+
+class ExportRun : public ::testing::Test {
+  protected:
+    TempDir dir;
+    std::string home = MakeSageHome(dir, {{"Acme Trading Ltd", "Sage Data/Acme"}});
+    std::string work = dir.mkdir("work");
+    std::string passwordFile = dir.write("secret", std::string(Password) + "\r\nsecond line\r\n");
+    std::string browserRecord = dir / "browser";
+
+    void SetUp() override {
+        // A browser that notes its address and environment.
+        dir.write("bin/xdg-open", "#!/bin/sh\nenv > '" + browserRecord +
+                                      ".env'\nprintf '%s' \"$1\" > '" + browserRecord +
+                                      ".tmp'\nmv '" + browserRecord + ".tmp' '" + browserRecord +
+                                      "'\n");
+        fs::permissions(dir / "bin/xdg-open", fs::perms::owner_all);
+    }
+
+    // The run of a script: the harness's data sources, the stand-in, the
+    // password in a file, chart 1 of the test books.
+    ProgramRun road(const StandInService& service, std::vector<std::string> extra = {}) {
+        ProgramRun run;
+        run.args = {"--sage-version", "17",
+                    "--home",         home,
+                    "--user",         "manager",
+                    "--chart",        "1",
+                    "--work-dir",     work,
+                    "--service-url",  service.baseUrl(),
+                    "--ca-file",      service.caFile()};
+        if (std::find(extra.begin(), extra.end(), "--password-file") == extra.end()) {
+            run.args.insert(run.args.end(), {"--password-file", passwordFile});
+        }
+        run.args.insert(run.args.end(), extra.begin(), extra.end());
+        const std::string harness = SAGE_HARNESS_DIR;
+        run.env = {{"ODBCSYSINI", harness},
+                   {"ODBCINI", harness + "/odbc.ini"},
+                   {"PATH", (dir / "bin") + ":" + std::getenv("PATH")}};
+        return run;
+    }
+
+    ProgramResult runChecked(const ProgramRun& run, const std::string& password = Password) {
+        ProgramResult r = RunExport(run);
+        // Whatever the road, the password is nowhere in what the program writes.
+        for (const std::string* text : {&r.out, &r.err}) {
+            EXPECT_EQ(text->find(password), std::string::npos) << *text;
+        }
+        EXPECT_EQ(log().find(password), std::string::npos) << log();
+        return r;
+    }
+
+    std::string log() const { return FileText(work + "/WizardDebug.log"); }
+
+    // The address the browser was asked to open, waiting for the shell that
+    // starts it in the background; empty when none was asked for.
+    std::string browserAddress(std::chrono::milliseconds wait = std::chrono::seconds(5)) const {
+        const auto until = std::chrono::steady_clock::now() + wait;
+        while (!fs::exists(browserRecord) && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return fs::exists(browserRecord) ? FileText(browserRecord) : "";
+    }
+};
+
+TEST_F(ExportRun, UploadsPrintsTheImportAddressAndOpensIt) {
+    StandInService service;
+    ProgramRun run = road(service);
+    // The password from the environment this time: the browser started at
+    // the end must not inherit it.
+    run.args.erase(run.args.end() - 2, run.args.end());
+    run.env["QUILLMERE_SAGE_PASSWORD"] = Password;
+    const ProgramResult r = runChecked(run);
+
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, Located);
+    const std::string address = service.baseUrl() + "/processSageImport.asp?id=1";
+    std::smatch memo;
+    ASSERT_TRUE(std::regex_match(
+        r.out, memo, std::regex(ExportMemo + "Transfer Complete!\n" + Literal(address) + "\n")))
+        << r.out;
+
+    // What the service received is what the memo counted, table by table.
+    ASSERT_EQ(service.requestCount(), 1);
+    const std::string received = ZipTables(service.recordDir() + "/import-1.zip");
+    std::smatch receipts;
+    ASSERT_TRUE(std::regex_search(received, receipts, std::regex("Receipts.csv ([0-9]+)")));
+    EXPECT_EQ(received, TablesFromMemo(memo, receipts[1]));
+
+    EXPECT_EQ(browserAddress(), address);
+    const std::string browserEnv = FileText(browserRecord + ".env");
+    EXPECT_EQ(browserEnv.find("QUILLMERE_SAGE_PASSWORD"), std::string::npos);
+    EXPECT_EQ(browserEnv.find(Password), std::string::npos);
+
+    // The archive is gone with the tables; the log holds the wizard's lines.
+    EXPECT_TRUE(FilesIn(work, ".zip").empty());
+    EXPECT_TRUE(FilesIn(work, ".csv").empty());
+    EXPECT_TRUE(
+        std::regex_match(log(), std::regex(LogToExport +
+                                           "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+                                           "Sent file to URL " +
+                                           Literal(address) + "\r\nWizard Finished\r\n")))
+        << log();
+}
+
+TEST_F(ExportRun, NoUploadLeavesTheArchiveAndAsksNothingOfTheService) {
+    StandInService service;
+    const ProgramResult r = runChecked(road(service, {"--no-upload"}));
+
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, Located);
+    std::smatch memo;
+    ASSERT_TRUE(std::regex_match(r.out, memo, std::regex(ExportMemo))) << r.out;
+    EXPECT_EQ(service.requestCount(), 0);
+    EXPECT_EQ(browserAddress(std::chrono::milliseconds(300)), "");
+
+    const auto archives = FilesIn(work, ".zip");
+    ASSERT_EQ(archives.size(), 1u);
+    EXPECT_TRUE(std::regex_match(fs::path(archives[0]).filename().string(),
+                                 std::regex("AcmeTradingLtd_[0-9]{8}_[0-9]{4}\\.zip")))
+        << archives[0];
+    const std::string tables = ZipTables(archives[0]);
+    std::smatch receipts;
+    ASSERT_TRUE(std::regex_search(tables, receipts, std::regex("Receipts.csv ([0-9]+)")));
+    EXPECT_EQ(tables, TablesFromMemo(memo, receipts[1]));
+    EXPECT_TRUE(FilesIn(work, ".csv").empty());
+    // No marker file is left behind to suppress a later run's upload.
+    EXPECT_FALSE(fs::exists(work + "/noupload.txt"));
+    EXPECT_TRUE(std::regex_match(log(), std::regex(LogToExport + "Wizard Finished\r\n"))) << log();
+}
+
+TEST_F(ExportRun, ARefusedFileExitsWithThreeAndKeepsTheArchive) {
+    StandInService service("refuse");
+    const ProgramResult r = runChecked(road(service));
+
+    EXPECT_EQ(r.status, 3);
+    const auto archives = FilesIn(work, ".zip");
+    ASSERT_EQ(archives.size(), 1u);
+    EXPECT_EQ(r.err, std::string(Located) + "Error: Unable to send file, Please email " +
+                         archives[0] + " to support\n");
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(ExportMemo + "Transfer Complete!\n"))) << r.out;
+    EXPECT_EQ(browserAddress(std::chrono::milliseconds(300)), "");
+    EXPECT_TRUE(std::regex_match(
+        log(), std::regex(LogToExport + "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+                                        "Error in URL 0\r\nWizard Finished\r\n")))
+        << log();
+}
+
+TEST_F(ExportRun, AFailingServiceIsAFailedStep) {
+    StandInService service("fault");
+    const ProgramResult r = runChecked(road(service));
+
+    EXPECT_EQ(r.status, 1);
+    // The service's fault text in the general error report, after the memo
+    // of the export; no address.
+    EXPECT_EQ(r.err.rfind(std::string(Located) + "Error: ", 0), 0u) << r.err;
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(ExportMemo))) << r.out;
+    EXPECT_EQ(FilesIn(work, ".zip").size(), 1u);
+    EXPECT_TRUE(std::regex_match(
+        log(), std::regex(LogToExport + "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n")))
+        << log();
+}
+
+TEST_F(ExportRun, AWrongPasswordStopsAtTheLoginWithItsMessage) {
+    StandInService service;
+    const std::string wrong = "not-" + std::string(Password) + "-at-all";
+    ProgramRun run = road(service, {"--password-file", dir.write("wrong", wrong + "\n")});
+    const ProgramResult r = runChecked(run, wrong);
+
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, std::string(Located) +
+                         "Error: An error occurred logging in\n"
+                         "Please check you entered the user name and password correctly\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(service.requestCount(), 0);
+    EXPECT_TRUE(FilesIn(work, ".zip").empty());
+    const std::string expected = LogToExport.substr(0, LogToExport.find("Login Successful"));
+    EXPECT_TRUE(std::regex_match(log(), std::regex(expected))) << log();
+}
+
+TEST_F(ExportRun, ThePasswordCanComeFromStandardInput) {
+    StandInService service;
+    ProgramRun run = road(service, {"--password-file", "-", "--no-upload"});
+    run.input = std::string(Password) + "\n";
+    const ProgramResult r = runChecked(run);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, Located);
+}
+
+TEST_F(ExportRun, TheChartOfAccountsIsChosenByNumber) {
+    StandInService service;
+    struct Case {
+        std::vector<std::string> chart;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"--chart", "2"}, 0, ""},
+        {{},
+         2,
+         "quillmere-export: the company has 2 charts of accounts; choose one with --chart: "
+         "\"1 - Standard\", \"2 - Charity\"\n"},
+        {{"--chart", "7"},
+         2,
+         "quillmere-export: --chart: the company has no chart 7; its charts are \"1 - "
+         "Standard\", \"2 - Charity\"\n"},
+    };
+    for (const Case& c : cases) {
+        ProgramRun run = road(service, {"--no-upload"});
+        auto chart = std::find(run.args.begin(), run.args.end(), "--chart");
+        run.args.erase(chart, chart + 2);
+        run.args.insert(run.args.end(), c.chart.begin(), c.chart.end());
+        const ProgramResult r = runChecked(run);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.err, Located + c.err);
+    }
+}
+
+TEST_F(ExportRun, NoBrowserPrintsTheAddressOnly) {
+    StandInService service;
+    const ProgramResult r = runChecked(road(service, {"--no-browser"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(LastLineOf(r.out), service.baseUrl() + "/processSageImport.asp?id=1");
+    EXPECT_EQ(browserAddress(std::chrono::milliseconds(500)), "");
+}
+
+// The busy company's exports report progress every 200 records.
+ProgramRun& Busy(ProgramRun& run) {
+    auto user = std::find(run.args.begin(), run.args.end(), "--user");
+    user[1] = "busy";
+    return run;
+}
+
+TEST_F(ExportRun, TheProgressBarIsDrawnOnATerminalOnly) {
+    StandInService service;
+    for (const bool terminal : {true, false}) {
+        ProgramRun run = road(service, {"--no-upload"});
+        run.terminalStderr = terminal;
+        const ProgramResult r = runChecked(Busy(run));
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::smatch memo;
+        EXPECT_TRUE(std::regex_match(r.out, memo, std::regex(ExportMemo))) << r.out;
+        EXPECT_EQ(memo[2], "1001");  // the sales transactions: the header and 1,000 invoices
+        const std::regex bar(R"(\r\[#+ *\] [0-9]+%)");
+        if (terminal) {
+            // 1,000 invoices reach 100%; the bar is wiped before the message
+            // (the terminal shows each line break as CR LF).
+            EXPECT_NE(r.err.find("\r[" + std::string(40, '#') + "] 100%"), std::string::npos)
+                << r.err;
+            EXPECT_TRUE(std::regex_search(r.err, bar));
+            EXPECT_NE(
+                r.err.find(std::string(Located).insert(std::string(Located).size() - 1, "\r")),
+                std::string::npos)
+                << r.err;
+        } else {
+            EXPECT_EQ(r.err, Located);
+        }
+    }
+}
+
+TEST_F(ExportRun, AnInterruptStopsTheRunAtItsNextPumpAndClosesTheWindow) {
+    // In this process, with the front end's view: the first pump finds Ctrl-C
+    // pressed, as the close box of the window would be.
+    StandInService service;
+    ProgramRun run = road(service);
+    ::setenv("ODBCSYSINI", run.env["ODBCSYSINI"].c_str(), 1);
+    ::setenv("ODBCINI", run.env["ODBCINI"].c_str(), 1);
+    Busy(run).args.insert(run.args.begin(), "quillmere-export");
+    run.args.erase(std::find(run.args.begin(), run.args.end(), "--password-file"),
+                   run.args.end());  // read from the file by main()
+    std::vector<char*> argv;
+    for (std::string& arg : run.args) {
+        argv.push_back(arg.data());
+    }
+    const ExportOptions options = ParseExportOptions(static_cast<int>(argv.size()), argv.data());
+
+    std::ostringstream out, err;
+    HeadlessView view(out, err, false);
+    // Pressed once the export run has begun (the front end also looks for
+    // it between the clicks before).
+    view.interruptPending = [&out] { return out.str().find("Getting") != std::string::npos; };
+    const auto system = CreateHostSystem(options.workDir);
+    EXPECT_EQ(RunUnattended(options, Password, view, *system, out, err), ExitInterrupted);
+
+    EXPECT_TRUE(view.windowClosed());
+    EXPECT_EQ(err.str(), std::string(Located) + "Interrupted.\n");
+    // Stopped in the first table that reports progress.
+    EXPECT_TRUE(std::regex_match(out.str(),
+                                 std::regex("Getting Chart of Accounts Categories...\n"
+                                            "Getting sales ledger codes....\nFound [0-9]+ items.\n"
+                                            "Getting sales ledger transactions....\n")))
+        << out.str();
+    EXPECT_EQ(service.requestCount(), 0);
+    const std::string expected = LogToExport.substr(0, LogToExport.find("Closing Zip"));
+    EXPECT_TRUE(std::regex_match(log(), std::regex(expected))) << log();
+}
+
+}  // namespace
+}  // namespace quillmere
