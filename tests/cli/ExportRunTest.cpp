@@ -301,6 +301,21 @@ TEST_F(ExportRun, AWrongPasswordStopsAtTheLoginWithItsMessage) {
     EXPECT_TRUE(std::regex_match(log(), std::regex(expected))) << log();
 }
 
+TEST_F(ExportRun, CompanyNamesTheChoiceAmongSeveral) {
+    StandInService service;
+    TempDir other;
+    home =
+        MakeSageHome(other, {{"Wren & Hollis Joinery Ltd", "Co 1"}, {"Hollis Properties", "Co_2"}});
+    const ProgramResult r =
+        runChecked(road(service, {"--company", "Hollis Properties", "--no-upload"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The archive carries the chosen company's name.
+    const auto archives = FilesIn(work, ".zip");
+    ASSERT_EQ(archives.size(), 1u);
+    EXPECT_EQ(fs::path(archives[0]).filename().string().rfind("HollisProperties_", 0), 0u)
+        << archives[0];
+}
+
 TEST_F(ExportRun, ThePasswordCanComeFromStandardInput) {
     StandInService service;
     ProgramRun run = road(service, {"--password-file", "-", "--no-upload"});
