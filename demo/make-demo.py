@@ -240,6 +240,7 @@ def make_sql():
             for bill, supplier in [x for x in open_bills if (day - x[0]["date"]).days > 30][:2]:
                 amount = bill["gross_amount"]
                 bill["paid_flag"] = "Y"
+                bill["paid_status"] = "P"
                 bill["amount_paid"] = bill["payment"] = amount
                 bill["outstanding"] = 0.0
                 payment = books.post("PP", day, supplier["account_ref"], "BACS",
