@@ -61,7 +61,8 @@ public:
 
     virtual RegionalSettings regionalSettings() const = 0;
 
-    // Starts the default browser on `url` without waiting for it.
+    // Asks the default browser to open `url`, without waiting for it. Whether
+    // a browser starts is not reported: nothing the caller does depends on it.
     virtual void openInBrowser(const std::string& url) const = 0;
 };
 

@@ -143,7 +143,9 @@ public:
         pid_t pid = 0;
         int rc = ::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ);
         if (rc != 0) {
-            throw EOSError("Unable to open the web browser: " + std::string(std::strerror(rc)));
+            // As with a browser that does not start: the caller goes on, and
+            // the address is in the log for the user.
+            return;
         }
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
