@@ -18,6 +18,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "app/VersionEntries.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
 #include "platform/qt/ufChartSelect.h"
@@ -27,25 +28,6 @@
 namespace quillmere {
 
 namespace {
-
-const char* const VersionEntries[] = {
-    "Version 7",
-    "Version 8",
-    "Version 9",
-    "Version 10",
-    "Version 11",
-    "Version 12",
-    "Sage 50 / Instant 2007",
-    "Sage 50 / Instant 2008",
-    "Sage 50 / Instant 2009",
-    "Sage 50 / Instant 2010",
-    "Sage 50 / Instant 2011",
-    "Sage 50 / Instant 2012",
-    "Sage 50 / Instant 2013",
-    "Sage 50 / Instant 2014",
-    "Sage 50 / Instant 2015",
-    "Sage 50 / Instant 2016",
-};
 
 const char* const IntroText =
     "Use this wizard to extract all data from your Sage Line 50 accounts ready to import<br>"
@@ -201,8 +183,9 @@ void QtWizardWindow::buildPages() {
         version_ = new QComboBox(versionPage);
         version_->setObjectName("cboVersion");
         version_->setEditable(false);
-        for (const char* entry : VersionEntries) {
-            version_->addItem(entry);
+        for (std::string_view entry : VersionEntries) {
+            version_->addItem(
+                QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
         }
         version_->setCurrentIndex(-1);
         version_->setMinimumWidth(200);
@@ -239,8 +222,8 @@ void QtWizardWindow::buildPages() {
         scan->hide();
         auto* scanRow = new QHBoxLayout;
         scanRow->addWidget(scan);
-        auto* lblScan =
-            MakeLabel(locate, "lblScan", "Scanning drive for home directory...", Qt::PlainText, true);
+        auto* lblScan = MakeLabel(locate, "lblScan", "Scanning drive for home directory...",
+                                  Qt::PlainText, true);
         lblScan->hide();
         scanRow->addWidget(lblScan);
         scanRow->addStretch();
@@ -556,8 +539,8 @@ void QtWizardWindow::closeWindow() {
 std::optional<std::string> QtWizardWindow::browseForFolder(const std::string& prompt,
                                                            const std::string& start) {
     // An empty start leaves the dialog at its default place.
-    const QString dir = QFileDialog::getExistingDirectory(this, ToQ(prompt), ToQ(start),
-                                                          QFileDialog::ShowDirsOnly);
+    const QString dir =
+        QFileDialog::getExistingDirectory(this, ToQ(prompt), ToQ(start), QFileDialog::ShowDirsOnly);
     if (dir.isEmpty()) {
         return std::nullopt;
     }

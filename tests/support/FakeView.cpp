@@ -2,29 +2,15 @@
 
 #include <stdexcept>
 
+#include "app/VersionEntries.h"
+
 namespace quillmere::test {
 
 FakeView::FakeView() {
-    versionEntries = {"Version 7",
-                      "Version 8",
-                      "Version 9",
-                      "Version 10",
-                      "Version 11",
-                      "Version 12",
-                      "Sage 50 / Instant 2007",
-                      "Sage 50 / Instant 2008",
-                      "Sage 50 / Instant 2009",
-                      "Sage 50 / Instant 2010",
-                      "Sage 50 / Instant 2011",
-                      "Sage 50 / Instant 2012",
-                      "Sage 50 / Instant 2013",
-                      "Sage 50 / Instant 2014",
-                      "Sage 50 / Instant 2015",
-                      "Sage 50 / Instant 2016"};
+    versionEntries.assign(VersionEntries.begin(), VersionEntries.end());
     // The controls as the window creates them.
-    for (const char* name :
-         {"cmdCancel", "cmdNext", "HTMLabel3", "cmdCompanySelect", "txtUserID", "txtPassword",
-          "cmdLogin", "cboVersion"}) {
+    for (const char* name : {"cmdCancel", "cmdNext", "HTMLabel3", "cmdCompanySelect", "txtUserID",
+                             "txtPassword", "cmdLogin", "cboVersion"}) {
         controls[name] = {};
     }
     for (const char* name : {"cmdBack", "cmdFinish"}) {
