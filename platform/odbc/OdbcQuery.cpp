@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 
 #include "platform/CodePage.h"
 
@@ -70,6 +71,19 @@ std::string Trimmed(std::string s) {
 
 [[noreturn]] void NotA(const std::string& text, const char* what) {
     throw Exception("'" + text + "' is not a valid " + what + " value");
+}
+
+// Whether `sql` holds `word` at `at` as a whole keyword, ignoring case.
+bool KeywordAt(const std::string& sql, std::size_t at, std::string_view word) {
+    const auto isWordChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    };
+    if (at == std::string::npos || at + word.size() > sql.size() ||
+        (at > 0 && isWordChar(sql[at - 1])) ||
+        (at + word.size() < sql.size() && isWordChar(sql[at + word.size()]))) {
+        return false;
+    }
+    return EqualsIgnoringCase(std::string_view(sql).substr(at, word.size()), word);
 }
 
 }  // namespace
@@ -137,6 +151,11 @@ void Query::Open() {
 }
 
 void Query::Close() {
+    if (next_.valid()) {
+        next_.wait();  // a fetch in flight still uses the statement and the buffers
+        next_ = {};
+    }
+    block_ = 0;
     if (stmt_) {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
         stmt_ = nullptr;
@@ -224,39 +243,68 @@ void Query::bind() {
           SQL_HANDLE_STMT, stmt_, "SQLSetStmtAttr");
     Check(SQLSetStmtAttr(stmt_, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0),
           SQL_HANDLE_STMT, stmt_, "SQLSetStmtAttr");
-    Check(SQLSetStmtAttr(stmt_, SQL_ATTR_ROWS_FETCHED_PTR, &rowsInBlock_, 0), SQL_HANDLE_STMT,
-          stmt_, "SQLSetStmtAttr");
+    Check(SQLSetStmtAttr(stmt_, SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0), SQL_HANDLE_STMT, stmt_,
+          "SQLSetStmtAttr");
+    boundRows_ = rows;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         Column& c = columns_[i];
-        c.indicator.assign(rows, SQL_NULL_DATA);
         if (rowByRow_) {
             // Everything through SQLGetData: one record per call.
+            c.indicator.assign(1, SQL_NULL_DATA);
             c.data.assign(std::max<SQLLEN>(c.elementSize, 1), 0);
             continue;
         }
-        c.data.assign(static_cast<std::size_t>(c.elementSize) * rows, 0);
-        Check(SQLBindCol(stmt_, SQLUSMALLINT(i + 1), c.cType, c.data.data(), c.elementSize,
-                         c.indicator.data()),
-              SQL_HANDLE_STMT, stmt_, "SQLBindCol");
+        // Two blocks: the driver fills one while the other is read.
+        c.indicator.assign(2 * rows, SQL_NULL_DATA);
+        c.data.assign(static_cast<std::size_t>(c.elementSize) * rows * 2, 0);
     }
+}
+
+SQLRETURN Query::fetchInto(int block) {
+    const std::size_t first = static_cast<std::size_t>(block) * boundRows_;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        Column& c = columns_[i];
+        const SQLRETURN rc =
+            SQLBindCol(stmt_, SQLUSMALLINT(i + 1), c.cType,
+                       c.data.data() + first * static_cast<std::size_t>(c.elementSize),
+                       c.elementSize, c.indicator.data() + first);
+        if (!SQL_SUCCEEDED(rc)) {
+            return rc;
+        }
+    }
+    return SQLFetchScroll(stmt_, SQL_FETCH_NEXT, 0);
 }
 
 void Query::fetchBlock() {
     row_ = 0;
     rowsInBlock_ = 0;
-    const SQLRETURN rc = SQLFetchScroll(stmt_, SQL_FETCH_NEXT, 0);
+    SQLRETURN rc;
+    if (rowByRow_) {
+        rc = SQLFetchScroll(stmt_, SQL_FETCH_NEXT, 0);
+    } else if (next_.valid()) {
+        rc = next_.get();
+        block_ ^= 1;
+    } else {
+        rc = fetchInto(block_);
+    }
     if (rc == SQL_NO_DATA) {
         eof_ = true;
         return;
     }
     Check(rc, SQL_HANDLE_STMT, stmt_, "SQLFetch");
+    rowsInBlock_ = fetched_;
     if (rowsInBlock_ == 0) {
         eof_ = true;
         return;
     }
     if (rowByRow_) {
         readLongRow();
+        return;
     }
+    // The next block is fetched while this one is read: the driver's
+    // conversions and the data source's work overlap with the caller's.
+    // Only the fetch touches the statement until the block is taken.
+    next_ = std::async(std::launch::async, [this, other = block_ ^ 1] { return fetchInto(other); });
 }
 
 void Query::readLongRow() {
@@ -296,17 +344,11 @@ void Query::readLongRow() {
 }
 
 void Query::countRecords() {
-    std::string inner = sql_;
-    while (!inner.empty() &&
-           (inner.back() == ';' || std::isspace(static_cast<unsigned char>(inner.back())))) {
-        inner.pop_back();
-    }
     SQLHSTMT count = nullptr;
     Check(SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &count), SQL_HANDLE_DBC,
           connection_.Handle(), "SQLAllocHandle");
     try {
-        std::u16string text =
-            Utf16FromUtf8("SELECT COUNT(*) FROM (" + inner + ") AS counted_records");
+        std::u16string text = Utf16FromUtf8(CountSql(sql_));
         Check(SQLExecDirectW(count, reinterpret_cast<SQLWCHAR*>(text.data()),
                              static_cast<SQLINTEGER>(text.size())),
               SQL_HANDLE_STMT, count, "SQLExecDirect");
@@ -385,21 +427,24 @@ int Query::DecimalDigits(int field) const {
     return columns_.at(static_cast<std::size_t>(field)).scale;
 }
 
+std::size_t Query::at() const {
+    return rowByRow_ ? 0 : static_cast<std::size_t>(block_) * boundRows_ + row_;
+}
+
 const unsigned char* Query::cell(const Column& c) const {
-    const std::size_t at = rowByRow_ ? 0 : row_;
-    return c.data.data() + at * static_cast<std::size_t>(c.elementSize);
+    return c.data.data() + at() * static_cast<std::size_t>(c.elementSize);
 }
 
 bool Query::IsNull(int field) const {
     const Column& c = column(field);
-    return c.indicator[rowByRow_ ? 0 : row_] == SQL_NULL_DATA;
+    return c.indicator[at()] == SQL_NULL_DATA;
 }
 
 std::u16string Query::wideText(const Column& c) const {
     if (c.unbounded) {
         return c.longText;
     }
-    const SQLLEN bytes = c.indicator[rowByRow_ ? 0 : row_];
+    const SQLLEN bytes = c.indicator[at()];
     if (bytes == SQL_NO_TOTAL || bytes > c.elementSize - 2) {
         throw Exception("The value of column '" + c.name + "' is longer than its declared size");
     }
@@ -589,6 +634,46 @@ TimestampValue Query::AsTimestamp(int field) const {
     SQL_TIMESTAMP_STRUCT s;
     std::memcpy(&s, cell(c), sizeof s);
     return {{s.year, s.month, s.day}, {s.hour, s.minute, s.second}, s.fraction};
+}
+
+std::string CountSql(const std::string& sql) {
+    std::string inner = sql;
+    while (!inner.empty() &&
+           (inner.back() == ';' || std::isspace(static_cast<unsigned char>(inner.back())))) {
+        inner.pop_back();
+    }
+    // The order does not change the count but costs the data source a sort:
+    // a final ORDER BY at the top level goes, unless a row limit follows it.
+    std::size_t orderBy = std::string::npos;
+    bool limited = false;
+    int depth = 0;
+    char quote = 0;
+    for (std::size_t i = 0; i < inner.size(); ++i) {
+        const char c = inner[i];
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (depth == 0) {
+            if (KeywordAt(inner, i, "ORDER") &&
+                KeywordAt(inner, inner.find_first_not_of(" \t\r\n", i + 5), "BY")) {
+                orderBy = i;
+                limited = false;
+            } else if (orderBy != std::string::npos &&
+                       (KeywordAt(inner, i, "LIMIT") || KeywordAt(inner, i, "OFFSET") ||
+                        KeywordAt(inner, i, "FETCH") || KeywordAt(inner, i, "FOR"))) {
+                limited = true;
+            }
+        }
+    }
+    if (orderBy != std::string::npos && !limited && quote == 0 && depth == 0) {
+        inner.erase(orderBy);
+    }
+    return "SELECT COUNT(*) FROM (" + inner + ") AS counted_records";
 }
 
 }  // namespace quillmere::odbc

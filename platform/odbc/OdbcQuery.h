@@ -5,12 +5,14 @@
 // Opening executes the statement and knows the number of records at once
 // (when the driver cannot tell it, a COUNT(*) over the same SQL text is run
 // beside it, so the result is never held twice). Records are fetched in
-// blocks of bound column arrays, many rows per driver call; a result with a
+// blocks of bound column arrays, many rows per driver call, the next block
+// on a helper thread while the caller reads the current one; a result with a
 // column of unbounded size (text, long binary) is read record by record.
 // Releasing the query closes it.
 #include <sql.h>
 
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -117,6 +119,8 @@ class Query {
     void describe();
     void bind();
     void fetchBlock();
+    SQLRETURN fetchInto(int block);
+    std::size_t at() const;
     void readLongRow();
     void countRecords();
 
@@ -128,9 +132,21 @@ class Query {
     bool rowByRow_ = false;
     SQLULEN rowsInBlock_ = 0;
     SQLULEN row_ = 0;
+    // Bound results hold two blocks of boundRows_ records: block_ is read
+    // while next_ fetches the other. fetched_ is the driver's count of the
+    // last fetch.
+    SQLULEN boundRows_ = 0;
+    int block_ = 0;
+    SQLULEN fetched_ = 0;
+    std::future<SQLRETURN> next_;
     long long recordNo_ = 0;
     bool eof_ = true;
     int recordCount_ = 0;
 };
+
+// The statement that counts the records of `sql` when the driver cannot
+// tell the count: SELECT COUNT(*) over it, without its final ORDER BY (which
+// cannot change the count) unless a row limit follows that clause.
+std::string CountSql(const std::string& sql);
 
 }  // namespace quillmere::odbc

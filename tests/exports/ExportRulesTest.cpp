@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Exceptions.h"
+#include "platform/odbc/OdbcQuery.h"
 #include "sage/ChartOfAccounts.h"
 #include "sage/PaymentReference.h"
 #include "sage/TSageObject.h"
@@ -118,6 +119,33 @@ TEST(ChartItems, ShowTheNumberTrimmedAndReadItBack) {
         FAIL();
     } catch (const Exception& e) {
         EXPECT_STREQ(e.what(), "'Standard' is not a valid chart number");
+    }
+}
+
+// Where the driver cannot count a result, the count runs without the sort.
+TEST(CountSql, DropsOnlyAFinalTopLevelOrderWithoutARowLimit) {
+    const struct {
+        const char* sql;
+        const char* counted;  // inside SELECT COUNT(*) FROM (...) AS counted_records
+    } cases[] = {
+        {"SELECT * FROM t ORDER BY ACCOUNT_REF", "SELECT * FROM t "},
+        {"SELECT a FROM t order\n by a DESC, b;  ", "SELECT a FROM t "},
+        {"SELECT a FROM t WHERE a.deleted_flag = 0 ORDER BY tran_number",
+         "SELECT a FROM t WHERE a.deleted_flag = 0 "},
+        {"SELECT a FROM t", "SELECT a FROM t"},
+        {"SELECT a FROM t ORDER BY a LIMIT 5", "SELECT a FROM t ORDER BY a LIMIT 5"},
+        {"SELECT a FROM t ORDER BY a OFFSET 2", "SELECT a FROM t ORDER BY a OFFSET 2"},
+        {"SELECT a FROM (SELECT a FROM t ORDER BY a LIMIT 3) x",
+         "SELECT a FROM (SELECT a FROM t ORDER BY a LIMIT 3) x"},
+        {"SELECT rank() OVER (ORDER BY a) FROM t", "SELECT rank() OVER (ORDER BY a) FROM t"},
+        {"SELECT 'ORDER BY x' AS o, a FROM t", "SELECT 'ORDER BY x' AS o, a FROM t"},
+        {"SELECT a AS \"order by\" FROM t", "SELECT a AS \"order by\" FROM t"},
+        {"SELECT border, bylaw FROM t", "SELECT border, bylaw FROM t"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(odbc::CountSql(c.sql),
+                  std::string("SELECT COUNT(*) FROM (") + c.counted + ") AS counted_records")
+            << c.sql;
     }
 }
 
