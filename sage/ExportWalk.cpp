@@ -68,7 +68,13 @@ std::string RowLine(const ExportSpec& spec, const odbc::Query& query,
             fields.push_back(query.FieldIndex(c.source));
         }
     }
-    const RegionalSettings bare = BareValueSettings(settings);
+    // Bare numbers differ from quoted ones only with a decimal comma.
+    RegionalSettings commaFree;
+    const bool sameForBare = settings.decimalSeparator != ',';
+    if (!sameForBare) {
+        commaFree = BareValueSettings(settings);
+    }
+    const RegionalSettings& bare = sameForBare ? settings : commaFree;
     std::string line;
     for (std::size_t i = 0; i < spec.columns.size(); ++i) {
         const ExportColumn& c = spec.columns[i];

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "platform/CodePage.h"
 
@@ -22,6 +23,36 @@ QLocale LocaleOf(const RegionalSettings& settings) {
 std::string Pattern(const std::string& pattern, const char* fallback) {
     return pattern.empty() ? fallback : pattern;
 }
+
+// Formatting through the locale costs more than everything else a table
+// line needs, and a company's books hold few distinct dates and times of
+// day: each text is made once for the formats in use and then reused.
+class FormatCache {
+  public:
+    template <class Make>
+    const std::string& Text(const std::string& locale, const std::string& pattern, int key,
+                            Make make) {
+        if (locale != locale_ || pattern != pattern_ || texts_.size() > MaxTexts) {
+            texts_.clear();
+            locale_ = locale;
+            pattern_ = pattern;
+        }
+        auto [at, added] = texts_.try_emplace(key);
+        if (added) {
+            at->second = make();
+        }
+        return at->second;
+    }
+
+  private:
+    static constexpr std::size_t MaxTexts = 100000;
+    std::string locale_;
+    std::string pattern_;
+    std::unordered_map<int, std::string> texts_;
+};
+
+thread_local FormatCache DateTexts;
+thread_local FormatCache TimeTexts;
 
 }  // namespace
 
@@ -139,19 +170,25 @@ std::string FloatValueText(double value, char decimalSeparator) {
 }
 
 std::string DateValueText(const odbc::DateValue& date, const RegionalSettings& settings) {
-    const QDate d(date.year, date.month, date.day);
-    return Cp1252FromUtf8(
-        LocaleOf(settings)
-            .toString(d, QString::fromStdString(Pattern(settings.shortDateFormat, "dd/MM/yyyy")))
-            .toStdString());
+    const int key = (date.year * 16 + date.month) * 32 + date.day;
+    return DateTexts.Text(settings.localeName, settings.shortDateFormat, key, [&] {
+        const QDate d(date.year, date.month, date.day);
+        return Cp1252FromUtf8(LocaleOf(settings)
+                                  .toString(d, QString::fromStdString(
+                                                   Pattern(settings.shortDateFormat, "dd/MM/yyyy")))
+                                  .toStdString());
+    });
 }
 
 std::string TimeValueText(const odbc::TimeValue& time, const RegionalSettings& settings) {
-    const QTime t(time.hour, time.minute, time.second);
-    return Cp1252FromUtf8(
-        LocaleOf(settings)
-            .toString(t, QString::fromStdString(Pattern(settings.longTimeFormat, "HH:mm:ss")))
-            .toStdString());
+    const int key = (time.hour * 64 + time.minute) * 64 + time.second;
+    return TimeTexts.Text(settings.localeName, settings.longTimeFormat, key, [&] {
+        const QTime t(time.hour, time.minute, time.second);
+        return Cp1252FromUtf8(
+            LocaleOf(settings)
+                .toString(t, QString::fromStdString(Pattern(settings.longTimeFormat, "HH:mm:ss")))
+                .toStdString());
+    });
 }
 
 std::string TimestampValueText(const odbc::TimestampValue& stamp,
