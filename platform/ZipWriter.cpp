@@ -5,12 +5,16 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <exception>
 #include <filesystem>
+#include <future>
 #include <random>
+#include <thread>
 
 #include "platform/Files.h"
 
@@ -237,6 +241,53 @@ PreparedEntry PrepareEntry(const std::string& name, const std::string& path, Scr
     return entry;
 }
 
+// Prepares the pending entries (name, file) in their order, deflating
+// several files at once on the machine's cores, each worker into a scratch
+// file of its own (kept in `scratches` until the archive is written). A
+// failure is raised once every worker has stopped: the one of the earliest
+// entry that failed.
+std::vector<PreparedEntry> PrepareEntries(
+    const std::vector<std::pair<std::string, std::string>>& pending, const std::string& archivePath,
+    std::vector<std::unique_ptr<ScratchFile>>& scratches) {
+    std::vector<PreparedEntry> prepared(pending.size());
+    if (pending.empty()) {
+        return prepared;
+    }
+    const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1,
+                                                        std::min<std::size_t>(pending.size(), 4));
+    for (std::size_t w = 0; w < workers; ++w) {
+        scratches.push_back(std::make_unique<ScratchFile>(archivePath));
+    }
+    std::vector<std::exception_ptr> failures(pending.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&](ScratchFile& scratch) {
+        for (std::size_t i = next++; i < pending.size(); i = next++) {
+            try {
+                prepared[i] = PrepareEntry(pending[i].first, pending[i].second, scratch);
+            } catch (...) {
+                failures[i] = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::future<void>> helpers;
+    for (std::size_t w = 1; w < workers; ++w) {
+        helpers.push_back(std::async(std::launch::async, work, std::ref(*scratches[w])));
+    }
+    work(*scratches[0]);
+    for (auto& helper : helpers) {
+        helper.get();
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+    }
+    for (const auto& scratch : scratches) {
+        scratch->finish();
+    }
+    return prepared;
+}
+
 // A libzip source that serves a byte range of a file and describes it with a
 // prepared stat: for deflated data it says "already deflated, this CRC, this
 // size", so libzip copies the bytes into the archive unchanged.
@@ -455,15 +506,9 @@ void ZipWriter::close() {
     std::unique_ptr<State> state = std::move(state_);
     zip_t* za = state->archive;
 
-    std::unique_ptr<ScratchFile> scratch;
-    std::vector<PreparedEntry> prepared;
-    if (!state->pending.empty()) {
-        scratch = std::make_unique<ScratchFile>(state->path);
-        for (const auto& [name, file] : state->pending) {
-            prepared.push_back(PrepareEntry(name, file, *scratch));
-        }
-        scratch->finish();
-    }
+    std::vector<std::unique_ptr<ScratchFile>> scratches;
+    const std::vector<PreparedEntry> prepared =
+        PrepareEntries(state->pending, state->path, scratches);
 
     for (const PreparedEntry& entry : prepared) {
         zip_source_t* source;
