@@ -49,7 +49,7 @@ Lines TableMemo(const std::vector<int>& counts) {
     return memo;
 }
 
-class ExportRun : public ::testing::Test {
+class FinishExportRun : public ::testing::Test {
   protected:
     test::TempDir exeDir;
     test::FakeSystem system{exeDir.path()};
@@ -140,7 +140,7 @@ void WriteExpectedTables(const std::string& company, const std::string& dir) {
     }
 }
 
-TEST_F(ExportRun, WritesTheEightTablesIntoTheArchiveAndDeletesTheLooseFiles) {
+TEST_F(FinishExportRun, WritesTheEightTablesIntoTheArchiveAndDeletesTheLooseFiles) {
     login(test::SageUser);
     const std::time_t before = std::time(nullptr);
     finish();
@@ -195,7 +195,7 @@ TEST_F(ExportRun, WritesTheEightTablesIntoTheArchiveAndDeletesTheLooseFiles) {
     }
 }
 
-TEST_F(ExportRun, EmptyBooksGiveHeaderOnlyTablesAndTheSameMinuteReplacesTheEntries) {
+TEST_F(FinishExportRun, EmptyBooksGiveHeaderOnlyTablesAndTheSameMinuteReplacesTheEntries) {
     login(test::SageUser);
     finish();
     ASSERT_EQ(view.errorReports, Lines{});
@@ -224,7 +224,7 @@ TEST_F(ExportRun, EmptyBooksGiveHeaderOnlyTablesAndTheSameMinuteReplacesTheEntri
     EXPECT_EQ(files(), Lines{"AcmeTradingLtd_03022016_0905.zip"});
 }
 
-TEST_F(ExportRun, TheCompanyNameGivesTheArchiveItsName) {
+TEST_F(FinishExportRun, TheCompanyNameGivesTheArchiveItsName) {
     const struct {
         const char* company;
         const char* archive;
@@ -250,7 +250,7 @@ TEST_F(ExportRun, TheCompanyNameGivesTheArchiveItsName) {
     }
 }
 
-TEST_F(ExportRun, AFailingExportStopsTheRunAndLeavesTheTablesWrittenSoFar) {
+TEST_F(FinishExportRun, AFailingExportStopsTheRunAndLeavesTheTablesWrittenSoFar) {
     login("broken_allocations");
     finish();
     ASSERT_EQ(view.errorReports.size(), 1u);
@@ -269,7 +269,7 @@ TEST_F(ExportRun, AFailingExportStopsTheRunAndLeavesTheTablesWrittenSoFar) {
     EXPECT_FALSE(form.Closed());
 }
 
-TEST_F(ExportRun, AnArchiveThatCannotBeCreatedStopsTheRunBeforeAnyTable) {
+TEST_F(FinishExportRun, AnArchiveThatCannotBeCreatedStopsTheRunBeforeAnyTable) {
     login(test::SageUser);
     exeDir.mkdir("AcmeTradingLtd_03022016_0905.zip");  // a directory where the file goes
     finish();
@@ -280,7 +280,7 @@ TEST_F(ExportRun, AnArchiveThatCannotBeCreatedStopsTheRunBeforeAnyTable) {
     expectButtonsStayDisabled();
 }
 
-TEST_F(ExportRun, ACloseDuringAnExportStopsTheRunCleanly) {
+TEST_F(FinishExportRun, ACloseDuringAnExportStopsTheRunCleanly) {
     login("busy_sales");
     view.onPump = [this] {
         if (view.statusLines.back() == "Getting sales ledger transactions....") {
@@ -298,7 +298,7 @@ TEST_F(ExportRun, ACloseDuringAnExportStopsTheRunCleanly) {
     EXPECT_EQ(log(), Lines{"Starting Data Export..."});
 }
 
-TEST_F(ExportRun, ProgressMovesTheBarAndThePurchaseExportLeavesItAlone) {
+TEST_F(FinishExportRun, ProgressMovesTheBarAndThePurchaseExportLeavesItAlone) {
     login("busy_sales");
     finish();
     ASSERT_EQ(view.errorReports, Lines{});
