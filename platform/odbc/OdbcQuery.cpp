@@ -6,10 +6,13 @@
 #include <atomic>
 #include <charconv>
 #include <climits>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <future>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "platform/CodePage.h"
 
@@ -102,6 +105,70 @@ struct Query::Column {
     std::u16string longText;  // the current record's value of an unbounded column
 };
 
+// The helper thread of an open query: fetches one block at a time when
+// asked. One thread serves the whole walk, so the driver's allocations stay
+// with one thread.
+class Query::Fetcher {
+  public:
+    explicit Fetcher(std::function<SQLRETURN(int)> fetch)
+        : fetch_(std::move(fetch)), thread_([this] { Run(); }) {}
+    ~Fetcher() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    Fetcher(const Fetcher&) = delete;
+    Fetcher& operator=(const Fetcher&) = delete;
+
+    void Start(int block) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            block_ = block;
+            requested_ = true;
+            done_ = false;
+        }
+        wake_.notify_one();
+    }
+    SQLRETURN Wait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [this] { return done_; });
+        return result_;
+    }
+
+  private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stop_ || requested_; });
+            if (stop_) {
+                return;
+            }
+            requested_ = false;
+            const int block = block_;
+            lock.unlock();
+            const SQLRETURN result = fetch_(block);
+            lock.lock();
+            result_ = result;
+            done_ = true;
+            finished_.notify_one();
+        }
+    }
+
+    std::function<SQLRETURN(int)> fetch_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    int block_ = 0;
+    bool requested_ = false;
+    bool done_ = false;
+    bool stop_ = false;
+    SQLRETURN result_ = SQL_SUCCESS;
+    std::thread thread_;  // last: starts once everything above exists
+};
+
 Query::Query(Connection& connection) : connection_(connection) {}
 
 Query::~Query() {
@@ -151,10 +218,11 @@ void Query::Open() {
 }
 
 void Query::Close() {
-    if (next_.valid()) {
-        next_.wait();  // a fetch in flight still uses the statement and the buffers
-        next_ = {};
+    if (fetching_) {
+        fetcher_->Wait();  // a fetch in flight still uses the statement and the buffers
+        fetching_ = false;
     }
+    fetcher_.reset();
     block_ = 0;
     if (stmt_) {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
@@ -281,8 +349,9 @@ void Query::fetchBlock() {
     SQLRETURN rc;
     if (rowByRow_) {
         rc = SQLFetchScroll(stmt_, SQL_FETCH_NEXT, 0);
-    } else if (next_.valid()) {
-        rc = next_.get();
+    } else if (fetching_) {
+        rc = fetcher_->Wait();
+        fetching_ = false;
         block_ ^= 1;
     } else {
         rc = fetchInto(block_);
@@ -304,7 +373,11 @@ void Query::fetchBlock() {
     // The next block is fetched while this one is read: the driver's
     // conversions and the data source's work overlap with the caller's.
     // Only the fetch touches the statement until the block is taken.
-    next_ = std::async(std::launch::async, [this, other = block_ ^ 1] { return fetchInto(other); });
+    if (!fetcher_) {
+        fetcher_ = std::make_unique<Fetcher>([this](int block) { return fetchInto(block); });
+    }
+    fetcher_->Start(block_ ^ 1);
+    fetching_ = true;
 }
 
 void Query::readLongRow() {

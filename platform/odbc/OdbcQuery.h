@@ -12,7 +12,7 @@
 #include <sql.h>
 
 #include <cstdint>
-#include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -133,12 +133,14 @@ class Query {
     SQLULEN rowsInBlock_ = 0;
     SQLULEN row_ = 0;
     // Bound results hold two blocks of boundRows_ records: block_ is read
-    // while next_ fetches the other. fetched_ is the driver's count of the
-    // last fetch.
+    // while fetcher_ fetches the other. fetched_ is the driver's count of
+    // the last fetch.
     SQLULEN boundRows_ = 0;
     int block_ = 0;
     SQLULEN fetched_ = 0;
-    std::future<SQLRETURN> next_;
+    class Fetcher;
+    std::unique_ptr<Fetcher> fetcher_;
+    bool fetching_ = false;
     long long recordNo_ = 0;
     bool eof_ = true;
     int recordCount_ = 0;
