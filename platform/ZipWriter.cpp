@@ -258,10 +258,23 @@ std::vector<PreparedEntry> PrepareEntries(
     for (std::size_t w = 0; w < workers; ++w) {
         scratches.push_back(std::make_unique<ScratchFile>(archivePath));
     }
+    // The largest files first, so that no worker is left with a large one
+    // at the end while the others idle.
+    std::vector<std::size_t> order(pending.size());
+    std::vector<std::uintmax_t> sizes(pending.size());
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        std::error_code ec;
+        order[i] = i;
+        const std::uintmax_t size = fs::file_size(pending[i].second, ec);
+        sizes[i] = ec ? 0 : size;  // its error is raised when the file is read
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
     std::vector<std::exception_ptr> failures(pending.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&](ScratchFile& scratch) {
-        for (std::size_t i = next++; i < pending.size(); i = next++) {
+        for (std::size_t taken = next++; taken < order.size(); taken = next++) {
+            const std::size_t i = order[taken];
             try {
                 prepared[i] = PrepareEntry(pending[i].first, pending[i].second, scratch);
             } catch (...) {
