@@ -135,7 +135,7 @@ void TSageObject::ExportPurchaseAccounts(const std::string& sortColumn, RowSink&
 }
 
 void TSageObject::ExportNominalAccounts(const std::string& sortColumn, RowSink& rows) {
-    const ExportSpec spec{
+    const ExportSpec table{
         NominalAccountsSql,
         NominalAccountsHeader,
         {{"ACCOUNT_REF", Q},
@@ -143,51 +143,51 @@ void TSageObject::ExportNominalAccounts(const std::string& sortColumn, RowSink& 
          {"ACCOUNT_TYPE", B},
          {"BALANCE", B},
          {"ACCOUNT_REF", Q, [this](const std::string& ref) { return NominalCategory(ref); }}}};
-    ExportRows(spec, sortColumn, rows);
+    ExportRows(table, sortColumn, rows);
 }
 
 namespace {
 
-ExportSpec TransactionsSpec(const TransactionGroup& group) {
-    ExportSpec spec{TransactionsSelect + group.types + TransactionsOrder, TransactionsHeader,
-                    TransactionColumns};
+ExportSpec TransactionsExport(const TransactionGroup& group) {
+    ExportSpec table{TransactionsSelect + group.types + TransactionsOrder, TransactionsHeader,
+                     TransactionColumns};
     if (!group.unpaidOnlyType.empty()) {
-        spec.filter = [type = group.unpaidOnlyType](const ExportRecord& r) {
+        table.filter = [type = group.unpaidOnlyType](const ExportRecord& r) {
             return r.Text("TYPE") != type || r.Text("PAID_FLAG") == "N";
         };
     }
-    spec.countRecords = group.countRecords;
-    return spec;
+    table.countRecords = group.countRecords;
+    return table;
 }
 
-ExportSpec AllocationsSpec(const std::string& types) {
-    ExportSpec spec{AllocationsSelect + types + AllocationsOrder, AllocationsHeader,
-                    AllocationColumns};
+ExportSpec AllocationsExport(const std::string& types) {
+    ExportSpec table{AllocationsSelect + types + AllocationsOrder, AllocationsHeader,
+                     AllocationColumns};
     // A NULL amount reads as 0 and is left out too.
-    spec.filter = [](const ExportRecord& r) { return r.Float("AMOUNT") != 0; };
-    return spec;
+    table.filter = [](const ExportRecord& r) { return r.Float("AMOUNT") != 0; };
+    return table;
 }
 
 }  // namespace
 
 void TSageObject::ExportSalesTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(TransactionsSpec(SalesTransactions), sortColumn, rows);
+    ExportRows(TransactionsExport(SalesTransactions), sortColumn, rows);
 }
 
 void TSageObject::ExportPurchaseTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(TransactionsSpec(PurchaseTransactions), sortColumn, rows);
+    ExportRows(TransactionsExport(PurchaseTransactions), sortColumn, rows);
 }
 
 void TSageObject::ExportOtherTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(TransactionsSpec(OtherTransactions), sortColumn, rows);
+    ExportRows(TransactionsExport(OtherTransactions), sortColumn, rows);
 }
 
 void TSageObject::ExportPayments(RowSink& rows) {
-    ExportRows(AllocationsSpec(PaymentTypes), {}, rows);
+    ExportRows(AllocationsExport(PaymentTypes), {}, rows);
 }
 
 void TSageObject::ExportReceipts(RowSink& rows) {
-    ExportRows(AllocationsSpec(ReceiptTypes), {}, rows);
+    ExportRows(AllocationsExport(ReceiptTypes), {}, rows);
 }
 
 }  // namespace quillmere
