@@ -60,11 +60,11 @@ void RowFile::Close() {
     }
 }
 
-std::string RowLine(const ExportSpec& spec, const odbc::Query& query,
+std::string RowLine(const ExportDefinition& definition, const odbc::Query& query,
                     const RegionalSettings& settings, std::vector<int>& fields) {
-    if (fields.size() != spec.columns.size()) {
+    if (fields.size() != definition.columns.size()) {
         fields.clear();
-        for (const ExportColumn& c : spec.columns) {
+        for (const ExportColumn& c : definition.columns) {
             fields.push_back(query.FieldIndex(c.source));
         }
     }
@@ -76,8 +76,8 @@ std::string RowLine(const ExportSpec& spec, const odbc::Query& query,
     }
     const RegionalSettings& bare = sameForBare ? settings : commaFree;
     std::string line;
-    for (std::size_t i = 0; i < spec.columns.size(); ++i) {
-        const ExportColumn& c = spec.columns[i];
+    for (std::size_t i = 0; i < definition.columns.size(); ++i) {
+        const ExportColumn& c = definition.columns[i];
         if (i > 0) {
             line += ',';
         }

@@ -4,7 +4,7 @@
 //
 // An export is data plus a sink:
 //
-//   const ExportSpec spec{
+//   const ExportDefinition definition{
 //       "SELECT ... ORDER BY %s",                    // %s: the caller's sort column
 //       "ACCOUNT_REF,ACCOUNT_NAME,BALANCE",          // header line, written as given
 //       {{"ACCOUNT_REF", Written::Quoted},           // columns in line order
@@ -14,7 +14,7 @@
 //   };
 //   std::vector<std::string> lines;
 //   RowList rows(lines);                             // or RowFile file(path)
-//   sage.ExportRows(spec, "ACCOUNT_REF", rows);      // TSageObject::ExportRows
+//   sage.ExportRows(definition, "ACCOUNT_REF", rows);  // TSageObject::ExportRows
 //
 // Line format: values joined by "," in column order. A quoted value is the
 // value text between double quotes with every double quote inside doubled
@@ -77,7 +77,7 @@ struct ExportColumn {
     std::function<std::string(const std::string& valueText)> transform = {};
 };
 
-struct ExportSpec {
+struct ExportDefinition {
     std::string sql;
     std::string header;
     std::vector<ExportColumn> columns;
@@ -126,10 +126,10 @@ class RowFile : public RowSink {
     int lines_ = 0;
 };
 
-// The line of the current record for the columns of `spec`. `fields` caches
+// The line of the current record for the columns of `definition`. `fields` caches
 // the result column of each export column; an empty cache is filled on the
 // first call (so a column missing from the result fails on the first line).
-std::string RowLine(const ExportSpec& spec, const odbc::Query& query,
+std::string RowLine(const ExportDefinition& definition, const odbc::Query& query,
                     const RegionalSettings& settings, std::vector<int>& fields);
 
 // The SQL text with its first "%s" replaced by `sortColumn` as given.

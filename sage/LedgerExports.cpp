@@ -135,7 +135,7 @@ void TSageObject::ExportPurchaseAccounts(const std::string& sortColumn, RowSink&
 }
 
 void TSageObject::ExportNominalAccounts(const std::string& sortColumn, RowSink& rows) {
-    const ExportSpec table{
+    const ExportDefinition table{
         NominalAccountsSql,
         NominalAccountsHeader,
         {{"ACCOUNT_REF", Q},
@@ -148,9 +148,9 @@ void TSageObject::ExportNominalAccounts(const std::string& sortColumn, RowSink& 
 
 namespace {
 
-ExportSpec TransactionsExport(const TransactionGroup& group) {
-    ExportSpec table{TransactionsSelect + group.types + TransactionsOrder, TransactionsHeader,
-                     TransactionColumns};
+ExportDefinition TransactionsExport(const TransactionGroup& group) {
+    ExportDefinition table{TransactionsSelect + group.types + TransactionsOrder, TransactionsHeader,
+                           TransactionColumns};
     if (!group.unpaidOnlyType.empty()) {
         table.filter = [type = group.unpaidOnlyType](const ExportRecord& r) {
             return r.Text("TYPE") != type || r.Text("PAID_FLAG") == "N";
@@ -160,9 +160,9 @@ ExportSpec TransactionsExport(const TransactionGroup& group) {
     return table;
 }
 
-ExportSpec AllocationsExport(const std::string& types) {
-    ExportSpec table{AllocationsSelect + types + AllocationsOrder, AllocationsHeader,
-                     AllocationColumns};
+ExportDefinition AllocationsExport(const std::string& types) {
+    ExportDefinition table{AllocationsSelect + types + AllocationsOrder, AllocationsHeader,
+                           AllocationColumns};
     // A NULL amount reads as 0 and is left out too.
     table.filter = [](const ExportRecord& r) { return r.Float("AMOUNT") != 0; };
     return table;

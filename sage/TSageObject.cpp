@@ -167,13 +167,14 @@ void TSageObject::WalkQuery(const std::string& sql, bool countRecords,
     }
 }
 
-void TSageObject::ExportRows(const ExportSpec& spec, const std::string& sortColumn, RowSink& rows) {
-    const std::string sql = WithSortColumn(spec.sql, sortColumn);
-    rows.Add(spec.header);
+void TSageObject::ExportRows(const ExportDefinition& definition, const std::string& sortColumn,
+                             RowSink& rows) {
+    const std::string sql = WithSortColumn(definition.sql, sortColumn);
+    rows.Add(definition.header);
     std::vector<int> fields;
-    WalkQuery(sql, spec.countRecords, [&](const ExportRecord& record) {
-        if (!spec.filter || spec.filter(record)) {
-            rows.Add(RowLine(spec, record.Query(), Settings, fields));
+    WalkQuery(sql, definition.countRecords, [&](const ExportRecord& record) {
+        if (!definition.filter || definition.filter(record)) {
+            rows.Add(RowLine(definition, record.Query(), Settings, fields));
         }
     });
 }

@@ -81,8 +81,9 @@ class TSageObject {
                const std::string& password);
 
     // The export walk (ExportWalk.h): header, then one line per kept record
-    // of the spec's query with `sortColumn` in place of "%s", into `rows`.
-    void ExportRows(const ExportSpec& spec, const std::string& sortColumn, RowSink& rows);
+    // of the definition's query with `sortColumn` in place of "%s", into `rows`.
+    void ExportRows(const ExportDefinition& definition, const std::string& sortColumn,
+                    RowSink& rows);
 
     // The walk without lines: runs `sql`, calls `perRecord` for each record
     // and counts and reports progress as ExportRows does (when countRecords).

@@ -13,7 +13,7 @@ namespace {
 using Calls = std::vector<std::pair<int, int>>;
 
 // One integer column n = 1..count, sorted by the caller's column.
-ExportSpec Numbers(int count) {
+ExportDefinition Numbers(int count) {
     return {"SELECT n, CAST(n AS varchar(10)) AS t FROM generate_series(1, " +
                 std::to_string(count) + ") AS n ORDER BY %s",
             "N,T",
@@ -93,36 +93,36 @@ TEST_F(Walk, AppendsToAnExistingListAndPutsTheSortColumnInPlace) {
 }
 
 TEST_F(Walk, DroppedRecordsAreCountedAndAWalkWithoutCountingLeavesEverythingAlone) {
-    ExportSpec spec = Numbers(400);
-    spec.filter = [](const ExportRecord& r) { return r.Integer("N") % 4 == 0; };
-    sage->ExportRows(spec, "n", rows);
+    ExportDefinition definition = Numbers(400);
+    definition.filter = [](const ExportRecord& r) { return r.Integer("N") % 4 == 0; };
+    sage->ExportRows(definition, "n", rows);
     EXPECT_EQ(lines.size(), 101u);
     EXPECT_EQ(lines[1], "4,\"4\"");
     EXPECT_EQ(calls, (Calls{{200, 400}, {400, 400}}));
 
     calls.clear();
     lines.clear();
-    spec.countRecords = false;
+    definition.countRecords = false;
     sage->RecordCount = 77;
-    sage->ExportRows(spec, "n", rows);
+    sage->ExportRows(definition, "n", rows);
     EXPECT_EQ(lines.size(), 101u);
     EXPECT_EQ(sage->RecordCount, 77);
     EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(Walk, LongTextColumnsAreReadRecordByRecord) {
-    const ExportSpec spec{
+    const ExportDefinition definition{
         "SELECT n, repeat('x', n) AS t FROM generate_series(1, 450) AS n ORDER BY %s",
         "N,T",
         {{"n", Written::Bare}, {"t", Written::Quoted}}};
-    sage->ExportRows(spec, "n", rows);
+    sage->ExportRows(definition, "n", rows);
     ASSERT_EQ(lines.size(), 451u);
     EXPECT_EQ(lines[450], "450,\"" + std::string(450, 'x') + "\"");
     EXPECT_EQ(calls, (Calls{{200, 450}, {400, 450}}));
 }
 
 // The ledger of the test data: quoting, NULLs, the £ sign, blanks kept.
-const ExportSpec Ledger{
+const ExportDefinition Ledger{
     "SELECT s.* FROM sales_ledger s INNER JOIN currency c ON s.currency = c.number ORDER BY %s",
     "ACCOUNT_CODE,ACCOUNT_NAME,ADDRESS_1,CODE,CREDIT_LIMIT,ACCOUNT_ON_HOLD,DATE_ACCOUNT_OPENED,"
     "BALANCE",
@@ -151,7 +151,7 @@ TEST_F(Walk, WritesQuotedAndBareValuesWithQuotesDoubled) {
 TEST_F(Walk, ADecimalCommaStaysOutOfBareValues) {
     sage->Settings.decimalSeparator = ',';
     sage->Settings.shortDateFormat = "dd.MM.yyyy";
-    const ExportSpec spec{
+    const ExportDefinition definition{
         "SELECT CAST(-1234.5 AS numeric(12,2)) AS amount, "
         "CAST(2.25 AS float8) AS rate, DATE '2016-01-31' AS d ORDER BY %s",
         "A,Q,R,D",
@@ -159,21 +159,22 @@ TEST_F(Walk, ADecimalCommaStaysOutOfBareValues) {
          {"amount", Written::Quoted},
          {"rate", Written::Bare},
          {"d", Written::Quoted}}};
-    sage->ExportRows(spec, "1", rows);
+    sage->ExportRows(definition, "1", rows);
     EXPECT_EQ(lines.at(1), "-1234.5,\"-1234,5\",2.25,\"31.01.2016\"");
 }
 
 TEST_F(Walk, ATransformTurnsTheValueTextIntoTheTextWritten) {
-    ExportSpec spec = Numbers(2);
-    spec.columns.push_back({"T", Written::Quoted, [](const std::string& t) { return "#" + t; }});
-    sage->ExportRows(spec, "n", rows);
+    ExportDefinition definition = Numbers(2);
+    definition.columns.push_back(
+        {"T", Written::Quoted, [](const std::string& t) { return "#" + t; }});
+    sage->ExportRows(definition, "n", rows);
     EXPECT_EQ(lines.at(2), "2,\"2\",\"#2\"");
 }
 
 TEST_F(Walk, FailuresKeepTheLinesSoFarAndReleaseTheQuery) {
     const int before = odbc::Query::OpenStatements();
 
-    ExportSpec wrongSql = Numbers(5);
+    ExportDefinition wrongSql = Numbers(5);
     wrongSql.sql = "SELECT n FROM no_such_table ORDER BY %s";
     try {
         sage->ExportRows(wrongSql, "n", rows);
@@ -188,7 +189,7 @@ TEST_F(Walk, FailuresKeepTheLinesSoFarAndReleaseTheQuery) {
     EXPECT_EQ(odbc::Query::OpenStatements(), before);
 
     lines.clear();
-    ExportSpec missing = Numbers(5);
+    ExportDefinition missing = Numbers(5);
     missing.columns.push_back({"CODE", Written::Quoted});
     EXPECT_THROW(sage->ExportRows(missing, "n", rows), Exception);
     EXPECT_EQ(lines, std::vector<std::string>{"N,T"});
