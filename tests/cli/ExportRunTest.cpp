@@ -15,7 +15,9 @@
 #include "ExportProgram.h"
 #include "app/UnattendedRun.h"
 #include "platform/headless/HeadlessView.h"
+#include "support/Command.h"
 #include "support/StandInService.h"
+#include "support/TableNames.h"
 #include "support/TempDir.h"
 
 namespace quillmere {
@@ -32,14 +34,6 @@ using test::TempDir;
 
 constexpr const char* Password = "letmein";
 const char* const Located = "Information: Sage Home Directory has now been located\n";
-const char* const TableNames[] = {"Sales Ledger Codes.csv",
-                                  "Sales Ledger Transactions.csv",
-                                  "Purchase Ledger Codes.csv",
-                                  "Purchase Ledger Transactions.csv",
-                                  "Nominal Ledger Codes.csv",
-                                  "Nominal Ledger Transactions.csv",
-                                  "Payments.csv",
-                                  "Receipts.csv"};
 
 // The memo of an export run, up to "Starting transfer of data".
 const std::string ExportMemo =
@@ -71,23 +65,9 @@ const std::string LogToExport =
     "Export completed\r\n"
     "Call API\r\n";
 
-// Output of a command (python3, unzip).
-std::string CommandOutput(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            output.append(buffer, n);
-        }
-        ::pclose(pipe);
-    }
-    return output;
-}
-
 // Each entry of a zip file as "name CRLF-count", read by Python's zipfile.
 std::string ZipTables(const std::string& zip) {
-    return CommandOutput(
+    return test::RunCommand(
         "python3 -c 'import sys, zipfile\n"
         "z = zipfile.ZipFile(sys.argv[1])\n"
         "for i in z.infolist(): print(i.filename, z.read(i).count(b\"\\r\\n\"))' '" +
@@ -99,7 +79,7 @@ std::string ZipTables(const std::string& zip) {
 std::string TablesFromMemo(const std::smatch& memo, const std::string& receipts) {
     std::string tables;
     for (int i = 0; i < 7; ++i) {
-        tables += std::string(TableNames[i]) + " " + memo[i + 1].str() + "\n";
+        tables += test::ExportTableNames[i] + " " + memo[i + 1].str() + "\n";
     }
     return tables + "Receipts.csv " + receipts + "\n";
 }

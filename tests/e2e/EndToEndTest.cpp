@@ -21,7 +21,9 @@
 #include "app/ufMain.h"
 #include "platform/Files.h"
 #include "platform/qt/QtWizardWindow.h"
+#include "support/Command.h"
 #include "support/StandInService.h"
+#include "support/TableNames.h"
 #include "support/TempDir.h"
 #include "support/qt/QtTestApp.h"
 
@@ -32,34 +34,6 @@ using test::FileText;
 using test::StandInService;
 using test::TempDir;
 namespace fs = std::filesystem;
-
-const char* const Tables[] = {
-    "Sales Ledger Codes.csv",
-    "Sales Ledger Transactions.csv",
-    "Purchase Ledger Codes.csv",
-    "Purchase Ledger Transactions.csv",
-    "Nominal Ledger Codes.csv",
-    "Nominal Ledger Transactions.csv",
-    "Payments.csv",
-    "Receipts.csv",
-};
-
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) {
-            out.append(buf, n);
-        }
-        ::pclose(p);
-    }
-    return out;
-}
-
-std::string Quoted(const std::string& s) {
-    return "'" + s + "'";
-}
 
 // Waits for a file that a background process writes.
 std::string AwaitFile(const std::string& path) {
@@ -81,10 +55,11 @@ class EndToEnd : public ::testing::Test {
     std::vector<std::string> messages;  // every message box that appeared
 
     void SetUp() override {
-        ASSERT_EQ(std::system(("python3 " +
-                               Quoted(std::string(QUILLMERE_SOURCE_DIR) + "/demo/make-demo.py") +
-                               " home " + Quoted(home.path()))
-                                  .c_str()),
+        ASSERT_EQ(std::system(
+                      ("python3 " +
+                       test::ShellQuote(std::string(QUILLMERE_SOURCE_DIR) + "/demo/make-demo.py") +
+                       " home " + test::ShellQuote(home.path()))
+                          .c_str()),
                   0);
         work.write("homedir.txt", home.path() + "\r\n");
         bin.write("xdg-open",
@@ -180,17 +155,19 @@ TEST_F(EndToEnd, FromTheWelcomePageToTheImportPage) {
     // each equal to its expected table.
     const std::string archive = service.recordDir() + "/import-1.zip";
     ASSERT_TRUE(fs::exists(archive));
-    std::string listed = Output("unzip -Z1 " + Quoted(archive));
+    std::string listed = test::RunCommand("unzip -Z1 " + test::ShellQuote(archive));
     std::string expectedList;
-    for (const char* t : Tables) {
-        expectedList += std::string(t) + "\n";
+    for (const std::string& t : test::ExportTableNames) {
+        expectedList += t + "\n";
     }
     EXPECT_EQ(listed, expectedList);
     TempDir unpacked;
-    ASSERT_EQ(
-        std::system(("unzip -q " + Quoted(archive) + " -d " + Quoted(unpacked.path())).c_str()), 0);
+    ASSERT_EQ(std::system(("unzip -q " + test::ShellQuote(archive) + " -d " +
+                           test::ShellQuote(unpacked.path()))
+                              .c_str()),
+              0);
     const std::string expectedDir = std::string(QUILLMERE_TEST_DATA) + "/expected";
-    for (const char* t : Tables) {
+    for (const std::string& t : test::ExportTableNames) {
         SCOPED_TRACE(t);
         const std::string got = FileText(unpacked / t);
         if (std::getenv("QUILLMERE_RECORD_EXPECTED")) {

@@ -14,6 +14,7 @@
 #include "platform/Files.h"
 #include "support/FakeSystem.h"
 #include "support/FakeView.h"
+#include "support/TableNames.h"
 #include "support/TempDir.h"
 
 namespace quillmere {
@@ -22,16 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-const Lines TableNames = {
-    "Sales Ledger Codes.csv",
-    "Sales Ledger Transactions.csv",
-    "Purchase Ledger Codes.csv",
-    "Purchase Ledger Transactions.csv",
-    "Nominal Ledger Codes.csv",
-    "Nominal Ledger Transactions.csv",
-    "Payments.csv",
-    "Receipts.csv",
-};
+const Lines& TableNames = test::ExportTableNames;
 
 // The memo of a run up to the count line of the payments, with the counts
 // of each table (header included).

@@ -5,11 +5,9 @@
 #include <QJsonObject>
 #include <string>
 
-namespace quillmere::test {
+#include "support/Command.h"
 
-// Runs a shell command; returns its standard output and sets `status` to the
-// exit status.
-std::string RunCommand(const std::string& command, int* status = nullptr);
+namespace quillmere::test {
 
 // What zipread.py reports for `archive`; with `sourceDir`, every entry also
 // says whether it equals the file of its name there ("matches_source").
@@ -20,8 +18,5 @@ QJsonArray ZipEntries(const QJsonObject& zip);
 
 // The entry names in archive order.
 std::vector<std::string> ZipEntryNames(const QJsonObject& zip);
-
-// The shell-quoted form of `text`.
-std::string ShellQuote(const std::string& text);
 
 }  // namespace quillmere::test
