@@ -21,7 +21,7 @@ namespace quillmere::odbc {
 namespace {
 
 // Character columns up to this many characters are bound; longer or
-// unbounded ones are read with SQLGetData, record by record.
+// unbounded ones make the query read record by record with SQLGetData.
 constexpr SQLULEN MaxBoundChars = 4000;
 std::atomic<int> openStatements{0};
 
@@ -99,10 +99,13 @@ struct Query::Column {
     ValueKind kind = ValueKind::Text;
     SQLSMALLINT cType = SQL_C_WCHAR;
     SQLLEN elementSize = 0;  // bytes of one cell in `data`
-    bool unbounded = false;  // read with SQLGetData
+    bool unbounded = false;  // longer than a bound cell can hold: forces record-by-record reading
     std::vector<unsigned char> data;
     std::vector<SQLLEN> indicator;
-    std::u16string longText;  // the current record's value of an unbounded column
+    // Record by record, the current value of a text or decimal column, read
+    // whole whatever its length.
+    std::u16string longText;
+    std::string longDigits;
 };
 
 // The helper thread of an open query: fetches one block at a time when
@@ -192,11 +195,7 @@ void Query::Open() {
           connection_.Handle(), "SQLAllocHandle");
     ++openStatements;
     try {
-        std::u16string text = Utf16FromUtf8(sql_);
-        Check(SQLExecDirectW(stmt_, reinterpret_cast<SQLWCHAR*>(text.data()),
-                             static_cast<SQLINTEGER>(text.size())),
-              SQL_HANDLE_STMT, stmt_, "SQLExecDirect");
-        describe();
+        execute();
         if (columns_.empty()) {
             throw Exception("The SQL text returns no records");
         }
@@ -215,6 +214,14 @@ void Query::Open() {
         Close();
         throw;
     }
+}
+
+void Query::execute() {
+    std::u16string text = Utf16FromUtf8(sql_);
+    Check(SQLExecDirectW(stmt_, reinterpret_cast<SQLWCHAR*>(text.data()),
+                         static_cast<SQLINTEGER>(text.size())),
+          SQL_HANDLE_STMT, stmt_, "SQLExecDirect");
+    describe();
 }
 
 void Query::Close() {
@@ -367,7 +374,14 @@ void Query::fetchBlock() {
         return;
     }
     if (rowByRow_) {
-        readLongRow();
+        readWholeRow();
+        return;
+    }
+    if (blockHasCutValue()) {
+        // A value longer than its column declares did not fit its cell. The
+        // rest of it cannot be fetched from a block, so the query starts
+        // again, reads record by record and goes on from this block.
+        restartRecordByRecord();
         return;
     }
     // The next block is fetched while this one is read: the driver's
@@ -380,38 +394,92 @@ void Query::fetchBlock() {
     fetching_ = true;
 }
 
-void Query::readLongRow() {
+bool Query::blockHasCutValue() const {
+    const std::size_t first = static_cast<std::size_t>(block_) * boundRows_;
+    for (const Column& c : columns_) {
+        if (c.cType != SQL_C_WCHAR && c.cType != SQL_C_CHAR) {
+            continue;
+        }
+        // Room for the value's bytes before the terminator.
+        const SQLLEN room = c.elementSize - (c.cType == SQL_C_WCHAR ? 2 : 1);
+        for (std::size_t r = first; r < first + rowsInBlock_; ++r) {
+            const SQLLEN bytes = c.indicator[r];
+            if (bytes == SQL_NO_TOTAL || bytes > room) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void Query::restartRecordByRecord() {
+    // Nothing is in flight: the block just taken was the last fetch asked for.
+    fetcher_.reset();
+    block_ = 0;
+    const std::size_t columnCount = columns_.size();
+    columns_.clear();
+    SQLFreeStmt(stmt_, SQL_CLOSE);
+    SQLFreeStmt(stmt_, SQL_UNBIND);
+    execute();
+    if (columns_.size() != columnCount) {
+        throw Exception("The result of the query changed while it was read");
+    }
+    rowByRow_ = true;
+    bind();
+    // Pass over the records that the caller has already read.
+    for (long long skipped = 0; skipped < recordNo_; ++skipped) {
+        const SQLRETURN rc = SQLFetchScroll(stmt_, SQL_FETCH_NEXT, 0);
+        if (rc == SQL_NO_DATA) {
+            throw Exception("The result of the query changed while it was read");
+        }
+        Check(rc, SQL_HANDLE_STMT, stmt_, "SQLFetch");
+    }
+    fetchBlock();
+}
+
+// Reads the current record's value of a character column in parts until the
+// driver has delivered all of it; returns its length indicator (0 or
+// SQL_NULL_DATA).
+template <typename Text>
+SQLLEN Query::readWhole(SQLUSMALLINT col, Text& value) {
+    using Unit = typename Text::value_type;
+    constexpr SQLSMALLINT cType = sizeof(Unit) == 1 ? SQL_C_CHAR : SQL_C_WCHAR;
+    value.clear();
+    Unit part[4096];
+    constexpr std::size_t capacity = std::size(part) - 1;  // the terminator takes one
+    for (;;) {
+        SQLLEN got = 0;
+        const SQLRETURN rc = SQLGetData(stmt_, col, cType, part, sizeof part, &got);
+        if (rc == SQL_NO_DATA) {
+            return 0;  // every part read
+        }
+        Check(rc, SQL_HANDLE_STMT, stmt_, "SQLGetData");
+        if (got == SQL_NULL_DATA) {
+            value.clear();
+            return SQL_NULL_DATA;
+        }
+        // A part that did not fit fills the buffer; `got` is then what was
+        // left before this call, or SQL_NO_TOTAL.
+        const bool cut =
+            got == SQL_NO_TOTAL || static_cast<std::size_t>(got) / sizeof(Unit) > capacity;
+        value.append(part, cut ? capacity : static_cast<std::size_t>(got) / sizeof(Unit));
+        if (!cut) {
+            return 0;
+        }
+    }
+}
+
+void Query::readWholeRow() {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         Column& c = columns_[i];
         const auto col = SQLUSMALLINT(i + 1);
-        if (c.cType != SQL_C_WCHAR) {
+        if (c.cType == SQL_C_WCHAR) {
+            c.indicator[0] = readWhole(col, c.longText);
+        } else if (c.cType == SQL_C_CHAR) {
+            c.indicator[0] = readWhole(col, c.longDigits);
+        } else {
             Check(SQLGetData(stmt_, col, c.cType, c.data.data(), c.elementSize, &c.indicator[0]),
                   SQL_HANDLE_STMT, stmt_, "SQLGetData");
-            continue;
-        }
-        c.longText.clear();
-        c.indicator[0] = 0;
-        char16_t chunk[2048];
-        for (;;) {
-            SQLLEN got = 0;
-            const SQLRETURN rc = SQLGetData(stmt_, col, SQL_C_WCHAR, chunk, sizeof chunk, &got);
-            if (rc == SQL_NO_DATA) {
-                break;
-            }
-            Check(rc, SQL_HANDLE_STMT, stmt_, "SQLGetData");
-            if (got == SQL_NULL_DATA) {
-                c.indicator[0] = SQL_NULL_DATA;
-                break;
-            }
-            const std::size_t capacity = std::size(chunk) - 1;
-            const std::size_t units =
-                (got == SQL_NO_TOTAL || static_cast<std::size_t>(got) / 2 > capacity)
-                    ? capacity
-                    : static_cast<std::size_t>(got) / 2;
-            c.longText.append(chunk, units);
-            if (rc == SQL_SUCCESS) {
-                break;
-            }
         }
     }
 }
@@ -514,15 +582,20 @@ bool Query::IsNull(int field) const {
 }
 
 std::u16string Query::wideText(const Column& c) const {
-    if (c.unbounded) {
+    if (rowByRow_) {
         return c.longText;
     }
-    const SQLLEN bytes = c.indicator[at()];
-    if (bytes == SQL_NO_TOTAL || bytes > c.elementSize - 2) {
-        throw Exception("The value of column '" + c.name + "' is longer than its declared size");
-    }
+    // A bound block holds only values that fit their cells (blockHasCutValue).
     return std::u16string(reinterpret_cast<const char16_t*>(cell(c)),
-                          static_cast<std::size_t>(bytes) / 2);
+                          static_cast<std::size_t>(c.indicator[at()]) / 2);
+}
+
+std::string Query::decimalDigits(const Column& c) const {
+    if (rowByRow_) {
+        return c.longDigits;
+    }
+    return std::string(reinterpret_cast<const char*>(cell(c)),
+                       static_cast<std::size_t>(c.indicator[at()]));
 }
 
 std::string Query::DecimalText(int field) const {
@@ -533,7 +606,7 @@ std::string Query::DecimalText(int field) const {
     if (c.kind != ValueKind::Decimal) {
         return AsText(field);
     }
-    return reinterpret_cast<const char*>(cell(c));
+    return decimalDigits(c);
 }
 
 std::string Query::AsText(int field) const {
@@ -548,7 +621,7 @@ std::string Query::AsText(int field) const {
         case ValueKind::Integer:
             return std::to_string(AsInt64(field));
         case ValueKind::Decimal:
-            return reinterpret_cast<const char*>(cell(c));
+            return decimalDigits(c);
         case ValueKind::Float:
             std::snprintf(buf, sizeof buf, "%.17g", AsFloat(field));
             return buf;

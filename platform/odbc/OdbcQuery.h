@@ -6,8 +6,11 @@
 // (when the driver cannot tell it, a COUNT(*) over the same SQL text is run
 // beside it, so the result is never held twice). Records are fetched in
 // blocks of bound column arrays, many rows per driver call, the next block
-// on a helper thread while the caller reads the current one; a result with a
-// column of unbounded size (text, long binary) is read record by record.
+// on a helper thread while the caller reads the current one. A result with a
+// column of unbounded size (text, long binary) is read record by record, every
+// value whole; so is the rest of a result in which a value turns out longer
+// than its column declares (the query is run again from its start and the
+// records already read are passed over).
 // Releasing the query closes it.
 #include <sql.h>
 
@@ -116,12 +119,18 @@ class Query {
     const Column& column(int field) const;
     const unsigned char* cell(const Column& c) const;
     std::u16string wideText(const Column& c) const;
+    std::string decimalDigits(const Column& c) const;
+    void execute();
     void describe();
     void bind();
     void fetchBlock();
     SQLRETURN fetchInto(int block);
     std::size_t at() const;
-    void readLongRow();
+    bool blockHasCutValue() const;
+    void restartRecordByRecord();
+    void readWholeRow();
+    template <typename Text>
+    SQLLEN readWhole(SQLUSMALLINT col, Text& value);
     void countRecords();
 
     Connection& connection_;

@@ -156,3 +156,36 @@ INSERT INTO audit_usage VALUES
     (9, 'P6', 'PI 2003', 240),
     (15, 'P7', 'PI 2004', 1),
     (21, 'R7', 'SI 1005', 30);
+
+-- Memo columns of unbounded text beside the usual ones, as some companies'
+-- tables have them. The exports never write them, but reading them must not
+-- disturb their neighbours: values of every awkward length (around the 4,096
+-- and 8,192 character marks), empty, NULL and non-ASCII.
+ALTER TABLE sales_ledger ADD COLUMN memo text, ADD COLUMN notes varchar;
+ALTER TABLE purchase_ledger ADD COLUMN memo text, ADD COLUMN notes varchar;
+ALTER TABLE nominal_ledger ADD COLUMN memo text;
+ALTER TABLE audit_split ADD COLUMN memo text;
+
+UPDATE sales_ledger SET memo = repeat('ab€ç', 25000), notes = repeat('n', 4095)
+    WHERE account_ref = 'ABB001';
+UPDATE sales_ledger SET memo = 'Überweisung – „Ωmega“, £5', notes = NULL
+    WHERE account_ref = 'BRO002';
+UPDATE sales_ledger SET memo = '', notes = repeat('z', 8191) WHERE account_ref = 'ZED003';
+UPDATE purchase_ledger SET memo = '', notes = repeat('Ø', 100000) WHERE account_ref = 'SUP001';
+UPDATE purchase_ledger SET memo = 'x', notes = repeat('q', 8191) WHERE account_ref = 'SUP002';
+UPDATE purchase_ledger SET memo = repeat('m', 4096), notes = repeat('k', 4095)
+    WHERE account_ref = 'SUP003';
+UPDATE purchase_ledger SET memo = NULL, notes = 'Straße "quoted", line' || chr(13) || chr(10) || 'two'
+    WHERE account_ref = 'SUP004';
+UPDATE nominal_ledger SET memo = CASE account_ref
+    WHEN '0010' THEN repeat('p', 100000)
+    WHEN '0030' THEN repeat('o', 4096)
+    WHEN '1100' THEN ''
+    WHEN '1200' THEN 'Bank – €'
+    WHEN '4000' THEN repeat('s', 8191)
+    ELSE NULL END;
+UPDATE audit_split SET memo = CASE split_number % 4
+    WHEN 0 THEN repeat('t', 4095)
+    WHEN 1 THEN NULL
+    WHEN 2 THEN 'Überfällig'
+    ELSE repeat('u', 100000) END;
