@@ -2,10 +2,10 @@
 #include <iostream>
 
 #include "app/ExportCommandLine.h"
-#include "app/UnattendedRun.h"
 #include "platform/Exceptions.h"
-#include "platform/headless/Console.h"
-#include "platform/headless/HeadlessView.h"
+#include "ui/console/Console.h"
+#include "ui/console/HeadlessView.h"
+#include "ui/console/UnattendedRun.h"
 
 int main(int argc, char** argv) {
     using namespace quillmere;

@@ -6,7 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ufMain.h"
-#include "platform/qt/QtWizardWindow.h"
+#include "ui/qt/QtWizardWindow.h"
 
 int main(int argc, char** argv) {
     using namespace quillmere;

@@ -13,12 +13,12 @@
 #include <thread>
 
 #include "ExportProgram.h"
-#include "app/UnattendedRun.h"
-#include "platform/headless/HeadlessView.h"
 #include "support/Command.h"
 #include "support/StandInService.h"
 #include "support/TableNames.h"
 #include "support/TempDir.h"
+#include "ui/console/HeadlessView.h"
+#include "ui/console/UnattendedRun.h"
 
 namespace quillmere {
 namespace {

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "platform/Exceptions.h"
-#include "platform/headless/HeadlessView.h"
+#include "ui/console/HeadlessView.h"
 
 namespace quillmere {
 namespace {

@@ -20,12 +20,12 @@
 
 #include "app/ufMain.h"
 #include "platform/Files.h"
-#include "platform/qt/QtWizardWindow.h"
 #include "support/Command.h"
 #include "support/StandInService.h"
 #include "support/TableNames.h"
 #include "support/TempDir.h"
 #include "support/qt/QtTestApp.h"
+#include "ui/qt/QtWizardWindow.h"
 
 namespace quillmere {
 namespace {

@@ -12,12 +12,12 @@
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
-#include "platform/qt/QtWizardWindow.h"
-#include "platform/qt/ufChartSelect.h"
 #include "sage/ChartOfAccounts.h"
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
 #include "support/qt/QtTestApp.h"
+#include "ui/qt/QtWizardWindow.h"
+#include "ui/qt/ufChartSelect.h"
 
 namespace quillmere {
 namespace {

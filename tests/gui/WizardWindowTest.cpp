@@ -11,10 +11,10 @@
 #include <QTest>
 
 #include "app/ufMain.h"
-#include "platform/qt/QtWizardWindow.h"
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
 #include "support/qt/QtTestApp.h"
+#include "ui/qt/QtWizardWindow.h"
 
 namespace quillmere {
 namespace {

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "app/ufMain.h"
-#include "platform/qt/QtWizardWindow.h"
-#include "platform/qt/ufDirSelect.h"
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
 #include "support/qt/QtTestApp.h"
+#include "ui/qt/QtWizardWindow.h"
+#include "ui/qt/ufDirSelect.h"
 
 namespace quillmere {
 namespace {

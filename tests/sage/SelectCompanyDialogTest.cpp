@@ -13,11 +13,11 @@
 #include <QTimer>
 
 #include "app/ufMain.h"
-#include "platform/qt/QtWizardWindow.h"
-#include "platform/qt/ufSelectCompany.h"
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
 #include "support/qt/QtTestApp.h"
+#include "ui/qt/QtWizardWindow.h"
+#include "ui/qt/ufSelectCompany.h"
 
 namespace quillmere {
 namespace {

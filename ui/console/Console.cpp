@@ -1,4 +1,4 @@
-#include "platform/headless/Console.h"
+#include "ui/console/Console.h"
 
 #include <termios.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/qt/ufSelectCompany.h"
+#include "ui/qt/ufSelectCompany.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -19,7 +19,7 @@ class TfrmMain;
 
 class QtWizardWindow : public QDialog, public WizardView {
     Q_OBJECT
-public:
+  public:
     explicit QtWizardWindow(QWidget* parent = nullptr);
     ~QtWizardWindow() override;
 
@@ -68,11 +68,11 @@ public:
     // The TfrmDirSelect dialog created at start (hidden until a scan needs it).
     QDialog* dirSelect() const { return dirSelect_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;  // Escape presses Cancel
 
-private:
+  private:
     QWidget* control(std::string_view name) const;
     void buildPages();
     void dispatch(void (TfrmMain::*handler)());

@@ -1,4 +1,4 @@
-#include "platform/headless/HeadlessView.h"
+#include "ui/console/HeadlessView.h"
 
 #include <algorithm>
 #include <charconv>

@@ -7,7 +7,7 @@
 
 #include "app/ExportCommandLine.h"
 #include "platform/System.h"
-#include "platform/headless/HeadlessView.h"
+#include "ui/console/HeadlessView.h"
 
 namespace quillmere {
 

@@ -8,7 +8,7 @@ namespace quillmere {
 
 class TfrmDirSelect : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmDirSelect(QWidget* parent = nullptr);
 
     QListWidget* ListBox1 = nullptr;

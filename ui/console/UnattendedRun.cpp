@@ -1,4 +1,4 @@
-#include "app/UnattendedRun.h"
+#include "ui/console/UnattendedRun.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/ufChartSelect.h"
+#include "ui/qt/ufChartSelect.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "platform/qt/ufDirSelect.h"
+#include "ui/qt/ufDirSelect.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "platform/qt/QtWizardWindow.h"
+#include "ui/qt/QtWizardWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,9 +21,9 @@
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
-#include "platform/qt/ufChartSelect.h"
-#include "platform/qt/ufDirSelect.h"
-#include "platform/qt/ufSelectCompany.h"
+#include "ui/qt/ufChartSelect.h"
+#include "ui/qt/ufDirSelect.h"
+#include "ui/qt/ufSelectCompany.h"
 
 namespace quillmere {
 
