@@ -1,0 +1,55 @@
+#include "ui/win32/WideText.h"
+
+#include <windows.h>
+
+namespace quillmere {
+
+std::wstring Wide(std::string_view utf8) {
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
+    return wide;
+}
+
+std::string Utf8(std::wstring_view wide) {
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(wide.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring WindowsLines(std::string_view utf8) {
+    const std::wstring wide = Wide(utf8);
+    std::wstring out;
+    out.reserve(wide.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        if (wide[i] == L'\r') {
+            out += L"\r\n";
+            if (i + 1 < wide.size() && wide[i + 1] == L'\n') {
+                ++i;
+            }
+        } else if (wide[i] == L'\n') {
+            out += L"\r\n";
+        } else {
+            out += wide[i];
+        }
+    }
+    return out;
+}
+
+std::wstring WindowText(void* hwnd) {
+    HWND h = static_cast<HWND>(hwnd);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace quillmere
