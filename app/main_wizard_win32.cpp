@@ -8,8 +8,8 @@
 #include "app/CommandLine.h"
 #include "app/ufMain.h"
 #include "platform/Terminal.h"
-#include "ui/win32/Win32WizardWindow.h"
 #include "ui/win32/WideText.h"
+#include "ui/win32/Win32WizardWindow.h"
 
 namespace {
 

@@ -13,6 +13,9 @@
 #define IDD_TABLOGIN 104
 #define IDD_TABOPTIONS 105
 
+/* The horizontal rules between parts of a page and above the buttons. */
+#define IDC_RULE 1900
+
 /* The bottom strip. */
 #define IDC_CMDCANCEL 1001
 #define IDC_CMDBACK 1002
