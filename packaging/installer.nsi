@@ -35,6 +35,7 @@ ShowInstDetails show
 VIProductVersion "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=0 "CompanyName" "Quillmere"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Quillmere"
 VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} Setup"
 VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
