@@ -234,6 +234,22 @@ TEST_F(Win32Window, WalksEveryPageByItsControls) {
     ASSERT_EQ(pageShown(), tabLogin);
     shoot("page-3-login");
 
+    // Tab walks the page from top to bottom, then the enabled buttons.
+    std::vector<std::string> tabOrder;
+    HWND at = control("txtCompanySelect");
+    for (int i = 0; i < 8; ++i) {
+        for (const char* name : {"txtCompanySelect", "cmdCompanySelect", "txtUserID", "txtPassword",
+                                 "cmdLogin", "cmdCancel", "cmdBack", "cmdNext", "cmdFinish"}) {
+            if (control(name) == at) {
+                tabOrder.push_back(name);
+            }
+        }
+        at = GetNextDlgTabItem(main, at, FALSE);
+    }
+    EXPECT_EQ(tabOrder, (std::vector<std::string>{"txtCompanySelect", "cmdCompanySelect",
+                                                  "txtUserID", "txtPassword", "cmdLogin",
+                                                  "cmdCancel", "cmdBack", "cmdNext"}));
+
     // "...": the company chooser; the second company is taken.
     WhenWindowShows("Company Selection...", [&](HWND chooser) {
         HWND grid = GetDlgItem(chooser, IDC_GRDCOMPANY);
@@ -307,6 +323,26 @@ TEST_F(Win32Window, CloseBoxClosesWithoutAsking) {
     EXPECT_FALSE(IsWindowVisible(window.handle()));
     EXPECT_TRUE(form.Closed());
     EXPECT_EQ(form.SageObj, nullptr);
+}
+
+TEST_F(Win32Window, Timer1BlinksTheScanLabelWhileMessagesArePumped) {
+    open();
+    ASSERT_FALSE(window.isVisible("lblScan"));
+    window.setTimerEnabled(true);
+    const DWORD start = GetTickCount();
+    while (!window.isVisible("lblScan") && GetTickCount() - start < 3000) {
+        window.processMessages();
+        Sleep(20);
+    }
+    EXPECT_TRUE(window.isVisible("lblScan"));
+    const DWORD shown = GetTickCount();
+    EXPECT_GE(shown - start, 900u);  // the first tick, about a second in
+    while (window.isVisible("lblScan") && GetTickCount() - shown < 3000) {
+        window.processMessages();
+        Sleep(20);
+    }
+    EXPECT_FALSE(window.isVisible("lblScan"));
+    window.setTimerEnabled(false);
 }
 
 struct BoxCase {
