@@ -20,10 +20,18 @@ struct State {
     HIMAGELIST rowHeight = nullptr;
 };
 
+// Pixels at 96 dots per inch for the monitor the window is on: its own DPI
+// where Windows tells it (Windows 10 and later), else the system's.
 int Scaled(HWND hwnd, int pixels) {
-    HDC dc = GetDC(hwnd);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(hwnd, dc);
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), "GetDpiForWindow")));
+    int dpi = getDpiForWindow ? static_cast<int>(getDpiForWindow(hwnd)) : 0;
+    if (dpi <= 0) {
+        HDC dc = GetDC(hwnd);
+        dpi = GetDeviceCaps(dc, LOGPIXELSY);
+        ReleaseDC(hwnd, dc);
+    }
     return MulDiv(pixels, dpi, 96);
 }
 
