@@ -51,10 +51,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     auto system = CreateHostSystem(options.workDir);
     Win32WizardWindow window;
     TfrmMain form(window, *system);
-    if (!options.serviceUrl.empty()) {
-        form.ServiceBase = options.serviceUrl;
-    }
-    form.HTTPRIO1.HTTPWebNode1.CAFile = options.caFile;
+    ApplyWizardOptions(options, form);
     window.attach(&form);
     form.Dispatch(&TfrmMain::FormCreate);
     window.show();
