@@ -263,7 +263,7 @@ INT_PTR CALLBACK Win32WizardWindow::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPA
         SendMessageW(GetParent(hwnd), WM_COMMAND, wp, 0);
         return TRUE;
     }
-    return msg == WM_INITDIALOG ? FALSE : FALSE;
+    return FALSE;
 }
 
 void Win32WizardWindow::onCommand(int id, int code) {
