@@ -47,13 +47,14 @@ TEST(Win32Finish, FromTheWelcomePageToTheClosedWindowOnTheDemoCompany) {
     // Every message box is answered and recorded: none is expected.
     std::vector<std::string> boxes;
     std::function<void()> watch = [&] {
-        WhenWindowShows([](HWND w) { return GetDlgItem(w, 0xFFFF) != nullptr; },
-                        [&](HWND box) {
-                            boxes.push_back(test::ReadMessageBox(box).text);
-                            Click(GetDlgItem(box, IDOK));
-                            watch();
-                        },
-                        nullptr, 600000);
+        WhenWindowShows(
+            test::IsMessageBox,
+            [&](HWND box) {
+                boxes.push_back(test::ReadMessageBox(box).text);
+                Click(GetDlgItem(box, IDOK));
+                watch();
+            },
+            nullptr, 600000);
     };
     watch();
 

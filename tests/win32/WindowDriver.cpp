@@ -53,15 +53,37 @@ void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
         WatchTimer() = 0;
         return;
     }
-    Search search{&watches.front()};
-    EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-        std::function<void(HWND)> answer = std::move(watches.front().answer);
-        watches.pop_front();
-        answer(search.found);
-    } else if (static_cast<LONG>(GetTickCount() - watches.front().deadline) > 0) {
+    for (auto it = watches.begin(); it != watches.end(); ++it) {
+        Search search{&*it};
+        EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            std::function<void(HWND)> answer = std::move(it->answer);
+            watches.erase(it);
+            answer(search.found);
+            return;
+        }
+    }
+    if (static_cast<LONG>(GetTickCount() - watches.front().deadline) > 0) {
         watches.pop_front();
     }
+}
+
+// Whether every control of a window is a static or a button.
+bool OnlyStaticsAndButtons(HWND window) {
+    bool only = true;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM lp) -> BOOL {
+            wchar_t cls[32] = {};
+            GetClassNameW(child, cls, 32);
+            if (lstrcmpiW(cls, L"Static") != 0 && lstrcmpiW(cls, L"Button") != 0) {
+                *reinterpret_cast<bool*>(lp) = false;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&only));
+    return only;
 }
 
 std::string IconName(HWND box) {
@@ -166,17 +188,20 @@ SeenBox ReadMessageBox(HWND box) {
     return seen;
 }
 
+bool IsMessageBox(HWND window) {
+    return GetDlgItem(window, MessageTextId) != nullptr && OnlyStaticsAndButtons(window);
+}
+
 void AnswerMessageBox(SeenBox* seen, int buttonId, const std::string& screenshot) {
-    WhenWindowShows([](HWND hwnd) { return GetDlgItem(hwnd, MessageTextId) != nullptr; },
-                    [seen, buttonId, screenshot](HWND box) {
-                        if (seen) {
-                            *seen = ReadMessageBox(box);
-                        }
-                        if (!screenshot.empty()) {
-                            SaveScreenshot(box, screenshot);
-                        }
-                        Click(GetDlgItem(box, buttonId));
-                    });
+    WhenWindowShows(IsMessageBox, [seen, buttonId, screenshot](HWND box) {
+        if (seen) {
+            *seen = ReadMessageBox(box);
+        }
+        if (!screenshot.empty()) {
+            SaveScreenshot(box, screenshot);
+        }
+        Click(GetDlgItem(box, buttonId));
+    });
 }
 
 bool AllWatchesServed() {

@@ -39,15 +39,18 @@ std::string TextOf(HWND window);
 std::vector<std::string> ChildTexts(HWND window);
 
 // Runs `answer` on the first visible window of this thread, other than
-// `except`, that satisfies `match`, once it shows. Watches are served in the
-// order they were armed; one that sees nothing within `timeoutMs` is dropped
-// (the test's time limit then ends a test left waiting in a modal loop).
+// `except`, that satisfies `match`, once it shows. When several watches see
+// a window, the one armed first is served; the oldest one, once it has seen
+// nothing for `timeoutMs`, is dropped (the test's time limit then ends a
+// test left waiting in a modal loop).
 void WhenWindowShows(std::function<bool(HWND)> match, std::function<void(HWND)> answer,
                      HWND except = nullptr, int timeoutMs = 10000);
 // The same for a window captioned `title`.
 void WhenWindowShows(const std::string& title, std::function<void(HWND)> answer,
                      HWND except = nullptr);
 
+// A message box: a dialog with the message text and only statics and buttons.
+bool IsMessageBox(HWND window);
 SeenBox ReadMessageBox(HWND box);
 // Answers the next message box with the button `buttonId` (IDOK, IDYES,
 // IDNO); records what it showed in `seen` and, when `screenshot` is given,

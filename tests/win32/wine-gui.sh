@@ -44,7 +44,7 @@ case "$cmd" in
         [[ -s "$dir/display.tmp" ]] || { echo "Xvfb did not start" >&2; exit 1; }
         export DISPLAY=:$(head -n1 "$dir/display.tmp")
         echo "$DISPLAY" >"$dir/display"
-        wineserver -p
+        wineserver -p </dev/null >/dev/null 2>&1
         # The first program starts Wine's helper processes (and makes the
         # prefix): none of them may hold the test runner's pipes.
         "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
