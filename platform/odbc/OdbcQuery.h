@@ -9,7 +9,7 @@
 // on a helper thread while the caller reads the current one; a result with a
 // column of unbounded size (text, long binary) is read record by record.
 // Releasing the query closes it.
-#include <sql.h>
+#include "platform/odbc/OdbcApi.h"
 
 #include <cstdint>
 #include <memory>
