@@ -1,12 +1,15 @@
 #pragma once
-// The window's texts: UTF-8 inside the program, UTF-16 at the Windows calls.
+// The window's texts: UTF-8 inside the program, UTF-16 at the Windows calls
+// (platform/win32 converts), with line breaks as Windows controls show them.
 #include <string>
 #include <string_view>
 
+#include "platform/win32/WideText.h"
+
 namespace quillmere {
 
-std::wstring Wide(std::string_view utf8);
-std::string Utf8(std::wstring_view wide);
+using win32::Utf8;
+using win32::Wide;
 
 // Line breaks as Windows controls show them: every CR, LF or CR LF becomes
 // CR LF.
