@@ -5,18 +5,18 @@
 # and size), the installed quillmere-export.exe run, uninstalled with /S,
 # and nothing of it may be left.
 #
-# The installer users get is a 32-bit program holding both builds; where
-# Wine runs only 64-bit programs the same script is built for x64 with this
-# build's programs in both places.
-# usage: installer-test.sh SOURCE_DIR GUI_DIR LOADER WIZARD_EXE EXPORT_EXE
+# The installer users get is a 32-bit program holding both builds; here each
+# build makes it for its own architecture with its own programs in both
+# places, so the 64-bit build checks it where Wine runs no 32-bit program.
+# usage: installer-test.sh SOURCE_DIR GUI_DIR ARCH WIZARD_EXE EXPORT_EXE
 set -euo pipefail
 src=$1
 gui=$2
-loader=$3
+arch=$3
 wizard=$4
 export_exe=$5
 fail() { echo "FAIL: $*" >&2; exit 1; }
-wine_run() { "$src/tests/win32/wine-gui.sh" run "$gui" "$loader" "$@"; }
+wine_run() { "$src/tests/win32/wine-gui.sh" run "$gui" "$arch" "$@"; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,7 +27,7 @@ for place in win32 win64; do
 done
 cp "$src/ui/win32/Wizard.ico" "$work/stage/"
 target=()
-[[ "$loader" == *64 ]] && target=(-DTARGET=amd64-unicode)
+[[ "$arch" == win64 ]] && target=(-DTARGET=amd64-unicode)
 version=$(sed -n 's/^project([^)]* VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 makensis -V2 "${target[@]}" -DVERSION="$version" -DSTAGE="$work/stage" \
     -DOUTFILE="$work/QuillmereExportWizard-setup.exe" "$src/packaging/installer.nsi" >"$work/makensis.log" 2>&1 ||

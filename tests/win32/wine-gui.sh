@@ -1,38 +1,28 @@
 #!/usr/bin/env bash
-# Windows GUI tests under Wine on a virtual X display (Xvfb).
+# Windows GUI tests under Wine on a virtual X display (Xvfb), in a prefix of
+# their own (scripts/wine-session and scripts/wine-exec do the Wine part).
 #
-#   wine-gui.sh start DIR LOADER   make the Wine prefix DIR/prefix (once), start
-#                                  Xvfb and a persistent wineserver
-#   wine-gui.sh run DIR LOADER PROGRAM ARGS...
+#   wine-gui.sh start DIR ARCH     start Xvfb, make the prefix DIR/prefix when
+#                                  missing with one virtual desktop, and a
+#                                  persistent wineserver for it
+#   wine-gui.sh run DIR ARCH PROGRAM ARGS...
 #                                  run a Windows program there
-#   wine-gui.sh stop DIR           stop the wineserver and Xvfb
+#   wine-gui.sh stop DIR ARCH      stop the wineserver and Xvfb
 #
-# LOADER is Wine's loader for the program's architecture
-# (/usr/lib/wine/wine64 or /usr/lib/wine/wine). Wine draws the windows'
-# frames itself on one virtual desktop, so pictures of windows show their
-# title bars.
+# ARCH is win32 or win64. On the one virtual desktop Wine draws the windows'
+# frames itself, so pictures of windows show their title bars.
 set -euo pipefail
 cmd=$1
 dir=$2
+arch=$3
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
-export WINEPREFIX=$dir/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-
-wine_env() {
-    local loader=$1
-    case "$loader" in
-        *64) export WINEARCH=win64 ;;
-        *) export WINEARCH=win32 ;;
-    esac
-    export WINELOADER=$loader
-}
+prefix=$dir/prefix
 
 case "$cmd" in
     start)
-        wine_env "$3"
-        "$0" stop "$dir" || true
+        "$0" stop "$dir" "$arch"
         # Xvfb picks a free display and writes its number to fd 3.
         Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display.tmp" \
             </dev/null >/dev/null 2>&1 &
@@ -44,17 +34,15 @@ case "$cmd" in
         [[ -s "$dir/display.tmp" ]] || { echo "Xvfb did not start" >&2; exit 1; }
         export DISPLAY=:$(head -n1 "$dir/display.tmp")
         echo "$DISPLAY" >"$dir/display"
-        wineserver -p </dev/null >/dev/null 2>&1
-        # The first program starts Wine's helper processes (and makes the
-        # prefix): none of them may hold the test runner's pipes.
-        "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
-        "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
-            </dev/null >/dev/null 2>&1
-        "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
-            /d 1024x768 /f </dev/null >/dev/null 2>&1
+        # Nothing Wine starts may hold the test runner's pipes.
+        "$scripts/wine-session" start "$arch" "$prefix" </dev/null >/dev/null 2>&1
+        for key in 'HKCU\Software\Wine\Explorer /v Desktop /d Default' \
+            'HKCU\Software\Wine\Explorer\Desktops /v Default /d 1024x768'; do
+            # shellcheck disable=SC2086
+            "$scripts/wine-exec" "$arch" "$prefix" reg add $key /f </dev/null >/dev/null 2>&1
+        done
         ;;
     run)
-        wine_env "$3"
         shift 3
         if [[ -s "$dir/display" ]]; then
             export DISPLAY=$(cat "$dir/display")
@@ -62,19 +50,19 @@ case "$cmd" in
             # Listing the tests needs no display. Wine's helpers start first,
             # away from the pipes of whoever reads the list.
             unset DISPLAY
-            "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
+            "$scripts/wine-exec" "$arch" "$prefix" cmd /c exit </dev/null >/dev/null 2>&1
         fi
-        exec "$WINELOADER" "$@"
+        exec "$scripts/wine-exec" "$arch" "$prefix" "$@"
         ;;
     stop)
-        wineserver -k 2>/dev/null || true
+        "$scripts/wine-session" stop "$arch" "$prefix"
         if [[ -s "$dir/xvfb.pid" ]]; then
             kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
         fi
         rm -f "$dir/xvfb.pid" "$dir/display" "$dir/display.tmp"
         ;;
     *)
-        sed -n '2,12p' "$0" >&2
+        sed -n '2,13p' "$0" >&2
         exit 2
         ;;
 esac
