@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/ufMain.h"
+
 namespace quillmere {
 
 const char* WizardUsage() {
@@ -44,6 +46,13 @@ WizardOptions ParseWizardOptions(int argc, char** argv) {
         }
     }
     return options;
+}
+
+void ApplyWizardOptions(const WizardOptions& options, TfrmMain& form) {
+    if (!options.serviceUrl.empty()) {
+        form.ServiceBase = options.serviceUrl;
+    }
+    form.HTTPRIO1.HTTPWebNode1.CAFile = options.caFile;
 }
 
 }  // namespace quillmere

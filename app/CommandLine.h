@@ -23,4 +23,8 @@ WizardOptions ParseWizardOptions(int argc, char** argv);
 
 const char* WizardUsage();
 
+class TfrmMain;
+// Gives the wizard the service address and CA file that the options name.
+void ApplyWizardOptions(const WizardOptions& options, TfrmMain& form);
+
 }  // namespace quillmere

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/VersionEntries.h"
+#include "platform/Files.h"
 
 namespace quillmere {
 
@@ -42,7 +43,7 @@ std::string AbsoluteDirectory(const std::string& option, const std::string& path
     if (path.empty()) {
         throw UsageError(option + " needs a directory");
     }
-    return std::filesystem::absolute(path).lexically_normal().string();
+    return PathText(std::filesystem::absolute(FsPath(path)).lexically_normal());
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // quillmere-export: the wizard's main job without a window, driven by options.
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/ExportCommandLine.h"
 #include "platform/Exceptions.h"
+#include "platform/Terminal.h"
 #include "ui/console/Console.h"
 #include "ui/console/HeadlessView.h"
 #include "ui/console/UnattendedRun.h"
@@ -15,7 +18,13 @@ int main(int argc, char** argv) {
 
     ExportOptions options;
     try {
-        options = ParseExportOptions(argc, argv);
+        std::vector<std::string> arguments = ProgramArguments(argc, argv);
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments) {
+            pointers.push_back(argument.data());
+        }
+        pointers.push_back(nullptr);
+        options = ParseExportOptions(static_cast<int>(arguments.size()), pointers.data());
     } catch (const UsageError& e) {
         std::cerr << "quillmere-export: " << e.what()
                   << "\n(quillmere-export --help shows the options)" << std::endl;

@@ -29,10 +29,7 @@ int main(int argc, char** argv) {
     auto system = CreateHostSystem(options.workDir);
     QtWizardWindow window;
     TfrmMain form(window, *system);
-    if (!options.serviceUrl.empty()) {
-        form.ServiceBase = options.serviceUrl;
-    }
-    form.HTTPRIO1.HTTPWebNode1.CAFile = options.caFile;
+    ApplyWizardOptions(options, form);
     window.attach(&form);
     form.Dispatch(&TfrmMain::FormCreate);
     window.show();

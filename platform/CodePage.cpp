@@ -1,7 +1,5 @@
 #include "platform/CodePage.h"
 
-#include <QString>
-
 namespace quillmere {
 
 namespace {
@@ -58,15 +56,85 @@ std::string Utf8FromCp1252(std::string_view text) {
 }
 
 std::u16string Utf16FromUtf8(std::string_view text) {
-    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
-                          static_cast<std::size_t>(s.size()));
+    // A byte that does not start or continue a well-formed sequence (stray
+    // continuation, overlong form, surrogate, beyond U+10FFFF, cut short)
+    // becomes U+FFFD, one per byte that cannot be used.
+    std::u16string out;
+    out.reserve(text.size());
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = byte(i);
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
+        int length = 0;
+        char32_t c = 0;
+        char32_t least = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2, c = lead & 0x1F, least = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3, c = lead & 0x0F, least = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4, c = lead & 0x07, least = 0x10000;
+        }
+        int used = 1;
+        for (; length > 0 && used < length && i + static_cast<std::size_t>(used) < text.size();
+             ++used) {
+            const unsigned char next = byte(i + static_cast<std::size_t>(used));
+            if ((next & 0xC0) != 0x80) {
+                break;
+            }
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (length == 0 || used < length || c < least || c > 0x10FFFF ||
+            (c >= 0xD800 && c <= 0xDFFF)) {
+            out += u'\uFFFD';
+            i += 1;
+            continue;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
 }
 
 std::string Utf8FromUtf16(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()))
-        .toUtf8()
-        .toStdString();
+    // An unpaired surrogate becomes U+FFFD.
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
 }  // namespace quillmere

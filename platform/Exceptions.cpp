@@ -27,7 +27,9 @@ int RuntimeCodeOf(int err) {
         case ETXTBSY:
             return 5;
         case ENOSPC:
+#ifdef EDQUOT
         case EDQUOT:
+#endif
         case EFBIG:
             return 101;
         default:

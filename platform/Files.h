@@ -3,6 +3,8 @@
 // the algorithms above read the same on every platform. Failures raise
 // EInOutError with the run-time code of the cause.
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,22 @@ inline constexpr char PathSeparator = '\\';
 #else
 inline constexpr char PathSeparator = '/';
 #endif
+
+// A path of the program (UTF-8) as the standard library's path type, which
+// on Windows holds UTF-16: the path's bytes are never taken as the ANSI code
+// page.
+inline std::filesystem::path FsPath(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+// The standard library's path as the program's UTF-8 text.
+inline std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// Opens a file as std::fopen does, with a UTF-8 path on every system.
+std::FILE* OpenFile(const std::string& path, const char* mode);
 
 // Path with the platform separator appended unless it already ends in one.
 std::string WithTrailingSeparator(const std::string& path);

@@ -3,7 +3,8 @@
 
 namespace quillmere {
 
-// Reads LC_ALL, else LC_TIME / LC_NUMERIC, else LANG; en_GB when none is set.
+// The user's regional settings. On POSIX: LC_ALL, else LC_TIME / LC_NUMERIC,
+// else LANG; en_GB when none is set. On Windows: the user's locale (GetLocaleInfoEx).
 RegionalSettings RegionalSettingsFromEnvironment();
 
 }  // namespace quillmere

@@ -3,6 +3,7 @@
 // the OS version, the registry, the drives, the clock and the user's regional
 // settings. One interface, so the page flow can be exercised with the
 // answers of another system (tests replace single answers by subclassing).
+#include <array>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -17,25 +18,46 @@ struct OsVersion {
 
 // Drive types as the Windows shell numbers them; only fixed and remote
 // drives are offered to the drive scan.
-enum class DriveType { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
+enum class DriveType {
+    Unknown = 0,
+    NoRootDir = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6
+};
 
 struct DriveRoot {
     std::string root;  // "C:\" on Windows, a mount point such as "/" or "/home" on POSIX
     DriveType type = DriveType::Unknown;
 };
 
-// The user's regional formats, as the tables and the log write them.
+// The user's regional formats, as the tables and the log write them. The
+// formats are Windows picture strings (d dd ddd dddd M MM MMM MMMM yy yyyy,
+// h hh H HH m mm s ss t tt, text in single quotes), whatever the system.
 struct RegionalSettings {
-    std::string localeName;       // e.g. "en_GB"
+    std::string localeName;  // e.g. "en_GB"
     char dateSeparator = '/';
     char timeSeparator = ':';
     char decimalSeparator = '.';
-    std::string shortDateFormat;  // Qt-style pattern with a four-digit year, e.g. "dd/MM/yyyy"
-    std::string longTimeFormat;   // Qt-style pattern without time zone, e.g. "HH:mm:ss"
+    std::string shortDateFormat;  // with a four-digit year, e.g. "dd/MM/yyyy"
+    std::string longTimeFormat;   // e.g. "HH:mm:ss"
+    std::string amDesignator = "AM";
+    std::string pmDesignator = "PM";
+    // Names in UTF-8, January first and Monday first.
+    std::array<std::string, 12> monthNames{"January",   "February", "March",    "April",
+                                           "May",       "June",     "July",     "August",
+                                           "September", "October",  "November", "December"};
+    std::array<std::string, 12> abbreviatedMonthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::array<std::string, 7> dayNames{"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                        "Friday", "Saturday", "Sunday"};
+    std::array<std::string, 7> abbreviatedDayNames{"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 };
 
 class System {
-public:
+  public:
     virtual ~System() = default;
 
     // Directory of the running program, with its trailing separator. The

@@ -67,7 +67,7 @@ FileFacts ReadFileFacts(std::FILE* f, const std::string& path) {
     }
     facts.modified = static_cast<std::time_t>(st.st_mtime);
     facts.opsys = ZIP_OPSYS_DOS;
-    const DWORD attrs = GetFileAttributesA(path.c_str());
+    const DWORD attrs = GetFileAttributesW(FsPath(path).c_str());
     facts.attributes = attrs == INVALID_FILE_ATTRIBUTES ? 0 : (attrs & 0xFF);
 #else
     (void)path;
@@ -108,7 +108,7 @@ class ScratchFile {
             char suffix[16];
             std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
             path_ = archivePath + suffix;
-            file_.reset(std::fopen(path_.c_str(), "w+bx"));
+            file_.reset(OpenFile(path_, "w+bx"));
             if (!file_ && errno != EEXIST) {
                 break;
             }
@@ -196,10 +196,10 @@ class Deflater {
 // the scratch file. Decides between deflated and stored.
 PreparedEntry PrepareEntry(const std::string& name, const std::string& path, ScratchFile& scratch) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (fs::is_directory(FsPath(path), ec)) {
         throw EInOutError(5);
     }
-    FilePtr in(std::fopen(path.c_str(), "rb"));
+    FilePtr in(OpenFile(path, "rb"));
     if (!in) {
         throw EInOutError::FromErrno(errno);
     }
@@ -265,7 +265,7 @@ std::vector<PreparedEntry> PrepareEntries(
     for (std::size_t i = 0; i < pending.size(); ++i) {
         std::error_code ec;
         order[i] = i;
-        const std::uintmax_t size = fs::file_size(pending[i].second, ec);
+        const std::uintmax_t size = fs::file_size(FsPath(pending[i].second), ec);
         sizes[i] = ec ? 0 : size;  // its error is raised when the file is read
     }
     std::stable_sort(order.begin(), order.end(),
@@ -323,7 +323,7 @@ zip_int64_t RangeSourceCallback(void* userdata, void* data, zip_uint64_t len,
     auto* s = static_cast<RangeSource*>(userdata);
     switch (cmd) {
         case ZIP_SOURCE_OPEN:
-            s->file.reset(std::fopen(s->path.c_str(), "rb"));
+            s->file.reset(OpenFile(s->path, "rb"));
             if (!s->file) {
                 SetSourceError(s, ZIP_ER_OPEN, errno);
                 return -1;
@@ -450,14 +450,14 @@ void ZipWriter::open(const std::string& archivePath) {
         throw EZipError("The zip archive " + state_->path + " is still open");
     }
     std::error_code ec;
-    const fs::file_status status = fs::status(archivePath, ec);
+    const fs::file_status status = fs::status(FsPath(archivePath), ec);
     if (fs::is_directory(status)) {
         throw EInOutError(5);
     }
     bool empty = true;
     if (!fs::exists(status)) {
         // The archive exists from the moment it is named, empty until close.
-        FilePtr created(std::fopen(archivePath.c_str(), "wbx"));
+        FilePtr created(OpenFile(archivePath, "wbx"));
         if (!created) {
             throw EInOutError::FromErrno(errno);
         }
@@ -465,7 +465,7 @@ void ZipWriter::open(const std::string& archivePath) {
             throw EInOutError::FromErrno(errno);
         }
     } else {
-        empty = fs::file_size(archivePath, ec) == 0 && !ec;
+        empty = fs::file_size(FsPath(archivePath), ec) == 0 && !ec;
     }
 
     auto state = std::make_unique<State>();

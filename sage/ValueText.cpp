@@ -1,24 +1,16 @@
 #include "sage/ValueText.h"
 
-#include <QDate>
-#include <QLocale>
-#include <QTime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <unordered_map>
 
 #include "platform/CodePage.h"
+#include "sage/DatePicture.h"
 
 namespace quillmere {
 
 namespace {
-
-QLocale LocaleOf(const RegionalSettings& settings) {
-    QLocale locale(
-        QString::fromStdString(settings.localeName.empty() ? "en_GB" : settings.localeName));
-    return locale;
-}
 
 std::string Pattern(const std::string& pattern, const char* fallback) {
     return pattern.empty() ? fallback : pattern;
@@ -172,22 +164,18 @@ std::string FloatValueText(double value, char decimalSeparator) {
 std::string DateValueText(const odbc::DateValue& date, const RegionalSettings& settings) {
     const int key = (date.year * 16 + date.month) * 32 + date.day;
     return DateTexts.Text(settings.localeName, settings.shortDateFormat, key, [&] {
-        const QDate d(date.year, date.month, date.day);
-        return Cp1252FromUtf8(LocaleOf(settings)
-                                  .toString(d, QString::fromStdString(
-                                                   Pattern(settings.shortDateFormat, "dd/MM/yyyy")))
-                                  .toStdString());
+        return Cp1252FromUtf8(FormatDatePicture(date.year, date.month, date.day,
+                                                Pattern(settings.shortDateFormat, "dd/MM/yyyy"),
+                                                settings));
     });
 }
 
 std::string TimeValueText(const odbc::TimeValue& time, const RegionalSettings& settings) {
     const int key = (time.hour * 64 + time.minute) * 64 + time.second;
     return TimeTexts.Text(settings.localeName, settings.longTimeFormat, key, [&] {
-        const QTime t(time.hour, time.minute, time.second);
-        return Cp1252FromUtf8(
-            LocaleOf(settings)
-                .toString(t, QString::fromStdString(Pattern(settings.longTimeFormat, "HH:mm:ss")))
-                .toStdString());
+        return Cp1252FromUtf8(FormatTimePicture(time.hour, time.minute, time.second,
+                                                Pattern(settings.longTimeFormat, "HH:mm:ss"),
+                                                settings));
     });
 }
 

@@ -4,7 +4,6 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
-#include <QByteArray>
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -18,7 +17,6 @@ namespace quillmere {
 namespace {
 
 constexpr std::size_t Base64LineLength = 76;
-constexpr std::size_t BytesPerLine = 57;  // 76 base64 characters
 
 // ---- writing ---------------------------------------------------------------
 
@@ -306,25 +304,31 @@ std::size_t Base64LinesSize(std::size_t byteCount) {
 }
 
 void AppendBase64Lines(std::string& out, std::span<const std::uint8_t> bytes) {
-    // Encoded a block of whole lines at a time, so that only one block's text
-    // exists beside the output.
-    constexpr std::size_t BlockBytes = BytesPerLine * 1024;
+    static constexpr char Digits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     out.reserve(out.size() + Base64LinesSize(bytes.size()));
-    for (std::size_t offset = 0; offset < bytes.size(); offset += BlockBytes) {
-        const std::size_t length = std::min(BlockBytes, bytes.size() - offset);
-        const QByteArray text =
-            QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data() + offset),
-                                    static_cast<qsizetype>(length))
-                .toBase64();
-        for (qsizetype line = 0; line < text.size();
-             line += static_cast<qsizetype>(Base64LineLength)) {
-            const qsizetype n =
-                std::min<qsizetype>(static_cast<qsizetype>(Base64LineLength), text.size() - line);
-            out.append(text.constData() + line, static_cast<std::size_t>(n));
-            if (n == static_cast<qsizetype>(Base64LineLength)) {
-                out += "\r\n";
-            }
+    std::size_t column = 0;
+    const auto put = [&](char c) {
+        out += c;
+        if (++column == Base64LineLength) {
+            out += "\r\n";
+            column = 0;
         }
+    };
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const std::uint32_t v = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
+        put(Digits[(v >> 18) & 63]);
+        put(Digits[(v >> 12) & 63]);
+        put(Digits[(v >> 6) & 63]);
+        put(Digits[v & 63]);
+    }
+    if (const std::size_t rest = bytes.size() - i; rest > 0) {
+        const std::uint32_t v = (bytes[i] << 16) | (rest == 2 ? bytes[i + 1] << 8 : 0);
+        put(Digits[(v >> 18) & 63]);
+        put(Digits[(v >> 12) & 63]);
+        put(rest == 2 ? Digits[(v >> 6) & 63] : '=');
+        put('=');
     }
 }
 

@@ -2,7 +2,7 @@
 // A connection to an ODBC data source through the driver manager. It owns
 // its environment and connection handles; releasing it closes it. The driver
 // is never allowed to prompt: a missing or wrong attribute fails the open.
-#include <sql.h>
+#include "platform/odbc/OdbcApi.h"
 
 #include <string>
 

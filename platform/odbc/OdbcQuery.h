@@ -12,7 +12,7 @@
 // than its column declares (the query is run again from its start and the
 // records already read are passed over).
 // Releasing the query closes it.
-#include <sql.h>
+#include "platform/odbc/OdbcApi.h"
 
 #include <cstdint>
 #include <memory>

@@ -63,23 +63,8 @@ void CloseOrThrow(FdCloser& file) {
 
 }  // namespace
 
-std::string WithTrailingSeparator(const std::string& path) {
-    if (!path.empty() && path.back() == PathSeparator) {
-        return path;
-    }
-    return path + PathSeparator;
-}
-
-std::string JoinPath(const std::string& dir, const std::string& name) {
-    if (dir.empty()) {
-        return name;
-    }
-    return WithTrailingSeparator(dir) + name;
-}
-
-std::string BareFileName(const std::string& path) {
-    auto pos = path.find_last_of(PathSeparator);
-    return pos == std::string::npos ? path : path.substr(pos + 1);
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
 }
 
 bool FileExists(const std::string& path) {
@@ -133,25 +118,6 @@ std::string ReadWholeFile(const std::string& path) {
         data.append(buffer, static_cast<std::size_t>(n));
     }
     return data;
-}
-
-std::vector<std::string> ReadTextLines(const std::string& path) {
-    const std::string text = ReadWholeFile(path);
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n') {
-            ++start;
-        }
-    }
-    return lines;
 }
 
 std::string ReadFileBytesAt(const std::string& path, long offset, std::size_t count) {

@@ -19,8 +19,15 @@ class HarnessEnvironment : public ::testing::Environment {
         ASSERT_TRUE(std::ifstream(dir + "/odbc.ini").good())
             << "the Sage harness is not running: no " << dir
             << "/odbc.ini (run the test through ctest, which starts the sage_db fixture)";
+#ifdef _WIN32
+        // Under Wine the driver manager reads the environment that the
+        // program started with: ctest gives it ODBCSYSINI.
+        const char* sysIni = std::getenv("ODBCSYSINI");
+        ASSERT_TRUE(sysIni && dir == sysIni) << "ODBCSYSINI is not " << dir;
+#else
         ::setenv("ODBCSYSINI", dir.c_str(), 1);
         ::setenv("ODBCINI", (dir + "/odbc.ini").c_str(), 1);
+#endif
     }
 };
 

@@ -41,6 +41,33 @@ TEST(CodePage, Windows1252BothWays) {
     EXPECT_EQ(Utf8FromCp1252(Cp1252FromUtf8("Zoë’s “café”")), "Zoë’s “café”");
 }
 
+TEST(CodePage, Utf8AndUtf16BothWays) {
+    const std::string text = "A£€😀";  // one, two, three and four bytes
+    EXPECT_EQ(Utf16FromUtf8(text), u"A£€😀");
+    EXPECT_EQ(Utf8FromUtf16(u"A£€😀"), text);
+    // What is not well-formed UTF-8 becomes U+FFFD, a byte at a time: a stray
+    // continuation, a lead cut short, an overlong form, a surrogate, beyond
+    // U+10FFFF.
+    struct Case {
+        std::string bytes;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"a\x80"
+         "b",
+         u"a\uFFFDb"},
+        {"a\xE2\x82", u"a\uFFFD\uFFFD"},
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf16FromUtf8(c.bytes), c.text) << c.bytes;
+    }
+    // An unpaired surrogate from a driver becomes U+FFFD too.
+    EXPECT_EQ(Utf8FromUtf16(std::u16string(1, u'\xD800') + u"x"), "\xEF\xBF\xBDx");
+}
+
 TEST(NumberTexts, DecimalsAndFloatsAtTheirEdges) {
     struct {
         const char* digits;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -11,17 +12,34 @@ namespace quillmere::test {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
+#ifdef _WIN32
+    // No mkdtemp: a random name, made only when nothing has it yet.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("quillmere-test-" + std::to_string(random()));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec) && !ec) {
+            path_ = candidate.string();
+        }
+    }
+    if (path_.empty()) {
+        throw std::runtime_error("cannot make a temporary directory");
+    }
+#else
     std::string pattern = (fs::temp_directory_path() / "quillmere-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
         throw std::runtime_error("mkdtemp failed");
     }
     path_ = pattern;
+#endif
 }
 
 TempDir::~TempDir() {
     std::error_code ec;
     // Restore permissions a test may have taken away, then remove.
-    for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec);
+    for (auto it = fs::recursive_directory_iterator(
+             path_, fs::directory_options::skip_permission_denied, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     }

@@ -1,5 +1,6 @@
 // The user's regional settings from the locale variables, through QLocale's
-// data. Unset, C and POSIX mean en_GB, the product's home locale (cron jobs
+// data, with Qt's formats written as the Windows picture strings that the
+// program formats by. Unset, C and POSIX mean en_GB, the product's home locale (cron jobs
 // and CI have no locale).
 #include <QLocale>
 #include <QString>
@@ -51,16 +52,36 @@ QString WithFourDigitYear(QString format) {
     return format;
 }
 
-// Windows' long time format has no time-zone field: drop Qt's "t" and the
-// blank before it.
-QString WithoutTimeZone(QString format) {
-    QString out;
+// Qt's pattern as a Windows picture: Qt's "t" (time zone) is dropped with the
+// blank before it (Windows' long time has no time zone), "AP" / "ap" / "A" /
+// "a" become the designator "tt", and without a designator Qt's "h" is the
+// 24-hour "H".
+QString AsWindowsPicture(const QString& format) {
+    bool twelveHour = false;
     bool quoted = false;
     for (QChar c : format) {
         if (c == u'\'') {
             quoted = !quoted;
+        } else if (!quoted && (c == u'A' || c == u'a')) {
+            twelveHour = true;
         }
-        if (!quoted && c == u't') {
+    }
+    QString out;
+    quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'') {
+            quoted = !quoted;
+        } else if (!quoted && c == u't') {
+            continue;
+        } else if (!quoted && (c == u'A' || c == u'a')) {
+            if (i + 1 < format.size() && (format[i + 1] == u'P' || format[i + 1] == u'p')) {
+                ++i;
+            }
+            out += QStringLiteral("tt");
+            continue;
+        } else if (!quoted && c == u'h' && !twelveHour) {
+            out += u'H';
             continue;
         }
         out += c;
@@ -75,12 +96,24 @@ RegionalSettings RegionalSettingsFromEnvironment() {
     const QLocale numberLocale = LocaleFrom(LocaleVariable("LC_NUMERIC"));
     RegionalSettings s;
     s.localeName = timeLocale.name().toStdString();
-    const QString date = WithFourDigitYear(timeLocale.dateFormat(QLocale::ShortFormat));
-    const QString time = WithoutTimeZone(timeLocale.timeFormat(QLocale::LongFormat));
+    const QString date =
+        AsWindowsPicture(WithFourDigitYear(timeLocale.dateFormat(QLocale::ShortFormat)));
+    const QString time = AsWindowsPicture(timeLocale.timeFormat(QLocale::LongFormat));
     s.shortDateFormat = date.toStdString();
     s.longTimeFormat = time.toStdString();
     s.dateSeparator = SeparatorOf(date, '/');
     s.timeSeparator = SeparatorOf(time, ':');
+    s.amDesignator = timeLocale.amText().toStdString();
+    s.pmDesignator = timeLocale.pmText().toStdString();
+    for (int i = 0; i < 12; ++i) {
+        s.monthNames[i] = timeLocale.monthName(i + 1, QLocale::LongFormat).toStdString();
+        s.abbreviatedMonthNames[i] =
+            timeLocale.monthName(i + 1, QLocale::ShortFormat).toStdString();
+    }
+    for (int i = 0; i < 7; ++i) {
+        s.dayNames[i] = timeLocale.dayName(i + 1, QLocale::LongFormat).toStdString();
+        s.abbreviatedDayNames[i] = timeLocale.dayName(i + 1, QLocale::ShortFormat).toStdString();
+    }
     const QString decimal = numberLocale.decimalPoint();
     s.decimalSeparator = decimal.size() == 1 && decimal[0].unicode() < 0x80
                              ? static_cast<char>(decimal[0].unicode())
