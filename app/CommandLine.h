@@ -23,4 +23,8 @@ WizardOptions ParseWizardOptions(int argc, char** argv);
 
 const char* WizardUsage();
 
+// Raises UsageError for a --service-url that is no usable service address
+// and a --ca-file that cannot be read (empty: not given).
+void CheckServiceOptions(const std::string& serviceUrl, const std::string& caFile);
+
 }  // namespace quillmere

@@ -367,7 +367,7 @@ void Query::fetchBlock() {
         eof_ = true;
         return;
     }
-    Check(rc, SQL_HANDLE_STMT, stmt_, "SQLFetch");
+    checkFetch(rc, "SQLFetch");
     rowsInBlock_ = fetched_;
     if (rowsInBlock_ == 0) {
         eof_ = true;
@@ -453,7 +453,7 @@ SQLLEN Query::readWhole(SQLUSMALLINT col, Text& value) {
         if (rc == SQL_NO_DATA) {
             return 0;  // every part read
         }
-        Check(rc, SQL_HANDLE_STMT, stmt_, "SQLGetData");
+        checkFetch(rc, "SQLGetData");
         if (got == SQL_NULL_DATA) {
             value.clear();
             return SQL_NULL_DATA;
@@ -481,6 +481,20 @@ void Query::readWholeRow() {
             Check(SQLGetData(stmt_, col, c.cType, c.data.data(), c.elementSize, &c.indicator[0]),
                   SQL_HANDLE_STMT, stmt_, "SQLGetData");
         }
+    }
+}
+
+void Query::checkFetch(SQLRETURN rc, const char* what) const {
+    try {
+        Check(rc, SQL_HANDLE_STMT, stmt_, what);
+    } catch (const EOdbcError& e) {
+        // A connection exception (class 08), or a connection the driver now
+        // calls dead: the data source went away in the middle of the result.
+        if (e.sqlState().rfind("08", 0) == 0 || connection_.Lost()) {
+            throw EOdbcError(std::string("The connection to the data source was lost\n") + e.what(),
+                             e.sqlState());
+        }
+        throw;
     }
 }
 

@@ -137,6 +137,23 @@ TEST(ExportCommandLine, HelpVersionAndBadUsage) {
          "directory\n"},
         {{"--sage-version", "17", "--user", "u", "--password-file", "/"},
          "quillmere-export: Cannot read the password file /: Is a directory\n"},
+        // The service's settings are checked before any page, not at the
+        // upload after the whole export.
+        {{"--sage-version", "17", "--user", "u", "--service-url", "ftp://127.0.0.1"},
+         "quillmere-export: --service-url: \"ftp://127.0.0.1\" is not an https address\n"},
+        {{"--sage-version", "17", "--user", "u", "--service-url", "https://127.0.0.1:99999"},
+         "quillmere-export: --service-url: \"https://127.0.0.1:99999\" has no usable port "
+         "number\n"},
+        {{"--sage-version", "17", "--user", "u", "--service-url", "https://"},
+         "quillmere-export: --service-url: \"https://\" is not an address with a host (such as "
+         "https://host:port)\n"},
+        {{"--sage-version", "17", "--user", "u", "--service-url", "http://service.example"},
+         "quillmere-export: --service-url: \"http://service.example\" would send the ledgers in "
+         "clear text; use https (http is only for the loopback host 127.0.0.1)\n"},
+        {{"--sage-version", "17", "--user", "u", "--ca-file", "/no/such/ca.pem"},
+         "quillmere-export: --ca-file: cannot read /no/such/ca.pem: No such file or directory\n"},
+        {{"--sage-version", "17", "--user", "u", "--ca-file", "/"},
+         "quillmere-export: --ca-file: / is a directory\n"},
     };
     for (const Case& c : cases) {
         const ProgramResult r = RunExport({c.args, {}, {}, false});

@@ -4,10 +4,13 @@
 // answered by --chart, and the password kept out of everything it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -410,6 +413,90 @@ TEST_F(ExportRun, AnInterruptStopsTheRunAtItsNextPumpAndClosesTheWindow) {
     EXPECT_EQ(service.requestCount(), 0);
     const std::string expected = LogToExport.substr(0, LogToExport.find("Closing Zip"));
     EXPECT_TRUE(std::regex_match(log(), std::regex(expected))) << log();
+}
+
+// The login of the company whose purchase transactions (a table without
+// progress) and archive take a while.
+ProgramRun& Bulky(ProgramRun& run) {
+    auto user = std::find(run.args.begin(), run.args.end(), "--user");
+    user[1] = "bulky";
+    return run;
+}
+
+// The names in the work directory but the log.
+std::vector<std::string> LeftInWork(const std::string& work) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(work)) {
+        if (entry.path().filename() != "WizardDebug.log") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+// A stop by signal in each phase of the run ends it at once, as Ctrl-C and
+// the close box do: "Interrupted.", status 130, nothing uploaded in the
+// phases before the upload, and in the work directory no table file, no
+// scratch file and no archive unless it is complete.
+TEST_F(ExportRun, SignalsStopEveryPhaseAtOnceAndLeaveNoHalfOutput) {
+    struct Case {
+        const char* phase;
+        int signal;
+        const char* mode;
+    } const cases[] = {
+        {"purchase transactions", SIGTERM, "accept"},
+        {"purchase transactions", SIGINT, "accept"},
+        {"archive", SIGINT, "accept"},
+        {"upload", SIGHUP, "stall"},
+        {"upload", SIGINT, "stall"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.phase) + ", signal " + std::to_string(c.signal));
+        fs::remove_all(work);
+        fs::create_directory(work);
+        StandInService service(c.mode);
+        ProgramRun run = road(service);
+        Bulky(run).signal = c.signal;
+        const std::string phase = c.phase;
+        run.signalWhen = [&] {
+            if (phase == "purchase transactions") {
+                return fs::exists(work + "/Purchase Ledger Transactions.csv.part");
+            }
+            if (phase == "archive") {
+                return fs::exists(work + "/WizardDebug.log") &&
+                       log().find("Closing Zip file") != std::string::npos;
+            }
+            return service.requestCount() > 0;
+        };
+        const ProgramResult r = runChecked(run);
+        EXPECT_EQ(r.status, 130) << r.err;
+        EXPECT_TRUE(r.err.ends_with("Interrupted.\n")) << r.err;
+        EXPECT_GE(r.secondsAfterSignal, 0);
+        // Promptly: within a second on a quiet machine; the margin is for a
+        // loaded one.
+        EXPECT_LT(r.secondsAfterSignal, 3.0);
+        std::cerr << "  stopped " << r.secondsAfterSignal << " s after the signal\n";
+        EXPECT_EQ(r.out.find("processSageImport"), std::string::npos) << r.out;
+        const std::vector<std::string> left = LeftInWork(work);
+        if (phase == "upload") {
+            // The archive was complete: it stays for the next attempt.
+            ASSERT_EQ(left.size(), 1u) << testing::PrintToString(left);
+            EXPECT_EQ(fs::path(left[0]).extension(), ".zip");
+            const std::string tables = ZipTables(work + "/" + left[0]);
+            EXPECT_EQ(std::count(tables.begin(), tables.end(), '\n'), 8) << tables;
+            EXPECT_EQ(service.requestCount(), 1);
+        } else {
+            EXPECT_EQ(service.requestCount(), 0);
+            // Nothing, or (stopped just after the archive was written) the
+            // whole archive.
+            for (const std::string& name : left) {
+                EXPECT_EQ(fs::path(name).extension(), ".zip") << name;
+                const std::string tables = ZipTables(work + "/" + name);
+                EXPECT_EQ(std::count(tables.begin(), tables.end(), '\n'), 8) << tables;
+            }
+            EXPECT_LE(left.size(), 1u) << testing::PrintToString(left);
+        }
+    }
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "ui/console/Console.h"
 
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,16 +13,11 @@
 #include <iostream>
 
 #include "platform/Exceptions.h"
+#include "platform/StopSignals.h"
 
 namespace quillmere {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void NoteInterrupt(int) {
-    interrupted = 1;
-}
 
 // The text before the first CR or LF.
 std::string FirstLine(const std::string& text) {
@@ -55,15 +50,11 @@ bool StandardErrorIsTerminal() {
 }
 
 void InstallInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = NoteInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;  // the second Ctrl-C is not caught
-    ::sigaction(SIGINT, &action, nullptr);
+    InstallStopSignals();
 }
 
 bool InterruptRequested() {
-    return interrupted != 0;
+    return StopSignalReceived();
 }
 
 std::string ReadPasswordLine(const std::string& file) {
@@ -93,10 +84,28 @@ std::string ReadPasswordLine(const std::string& file) {
 }
 
 std::string TakeEnvironmentSecret(const char* name) {
-    const char* value = std::getenv(name);
+    char* value = std::getenv(name);
     std::string secret = value ? value : "";
+    // unsetenv only drops the pointer: the text stays in the environment
+    // block that the process started with, readable in /proc/PID/environ for
+    // the whole run. Overwrite it there first.
+    if (value) {
+        std::memset(value, 0, std::strlen(value));
+    }
     ::unsetenv(name);
     return secret;
+}
+
+std::string PasswordFileWarning(const std::string& file) {
+    struct stat info {};
+    if (file == "-" || ::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        (info.st_mode & (S_IRWXG | S_IRWXO)) == 0) {
+        return {};
+    }
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    return "warning: the password file " + file + " can be read or changed by other users (mode " +
+           mode + "); make it private with: chmod 600 " + file;
 }
 
 }  // namespace quillmere

@@ -4,6 +4,7 @@
 
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
+#include "sage/CompanyList.h"
 
 namespace quillmere {
 
@@ -116,8 +117,8 @@ int RunUnattended(const ExportOptions& options, const std::string& password, Hea
     }
     // A single company is taken without the chooser: --company must name it.
     if (options.company && !form.CompanyPath.empty() && form.CompanyName != *options.company) {
-        return walk.usage("--company: no company is named \"" + *options.company +
-                          "\"; the company is \"" + form.CompanyName + "\"");
+        return walk.usage("--company: no company is named \"" + VisibleText(*options.company) +
+                          "\"; the company is \"" + VisibleText(form.CompanyName) + "\"");
     }
     view.setText("txtUserID", options.user);
     view.setText("txtPassword", password);
