@@ -80,6 +80,9 @@ void TfrmMain::cmdFinishClick() {
         if (!archiveWasThere) {
             RemoveQuietly({archivePath});
         }
+        // A stop that the archive's writer noticed (it stops without pumping)
+        // is handled here as a pump would handle it.
+        view_.processMessages();
         throw;
     }
     for (const std::string& path : tableFiles) {

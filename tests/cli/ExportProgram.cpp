@@ -61,7 +61,7 @@ int ExitStatusAfterSignal(pid_t pid, const ProgramRun& run, double& secondsAfter
             }
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
-        if (!sentAt && run.signalWhen()) {
+        if (!sentAt && run.signalWhen(pid)) {
             ::kill(pid, run.signal);
             sentAt = std::chrono::steady_clock::now();
         }

@@ -17,8 +17,9 @@ struct ProgramRun {
     std::string input;                       // standard input
     bool terminalStderr = false;             // standard error on a pseudo-terminal
     // When set (not with terminalStderr): asked every 20 ms while the program
-    // runs; the first time it answers true, `signal` is sent to the program.
-    std::function<bool()> signalWhen = {};
+    // runs, with its process id; the first time it answers true, `signal` is
+    // sent to the program.
+    std::function<bool(int pid)> signalWhen = {};
     int signal = 2;  // SIGINT
 };
 

@@ -122,6 +122,8 @@ class ExportRun : public ::testing::Test {
                                       ".tmp'\nmv '" + browserRecord + ".tmp' '" + browserRecord +
                                       "'\n");
         fs::permissions(dir / "bin/xdg-open", fs::perms::owner_all);
+        // Private, as a password file should be (others' rights draw a warning).
+        fs::permissions(passwordFile, fs::perms::owner_read | fs::perms::owner_write);
     }
 
     // The run of a script: the harness's data sources, the stand-in, the
@@ -299,6 +301,21 @@ TEST_F(ExportRun, CompanyNamesTheChoiceAmongSeveral) {
         << archives[0];
 }
 
+TEST_F(ExportRun, APasswordFileOthersCanReadDrawsAWarning) {
+    StandInService service;
+    fs::permissions(passwordFile, fs::perms::owner_read | fs::perms::owner_write |
+                                      fs::perms::group_read | fs::perms::others_read);
+    const ProgramResult r = runChecked(road(service, {"--no-upload"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("quillmere-export: warning: the password file " + passwordFile +
+                              " can be read or changed by other users (mode 0644); make it "
+                              "private with: chmod 600 " +
+                              passwordFile + "\n",
+                          0),
+              0u)
+        << r.err;
+}
+
 TEST_F(ExportRun, ThePasswordCanComeFromStandardInput) {
     StandInService service;
     ProgramRun run = road(service, {"--password-file", "-", "--no-upload"});
@@ -457,8 +474,15 @@ TEST_F(ExportRun, SignalsStopEveryPhaseAtOnceAndLeaveNoHalfOutput) {
         StandInService service(c.mode);
         ProgramRun run = road(service);
         Bulky(run).signal = c.signal;
+        // The password from the environment, which must be gone from the
+        // process's environment block while it runs.
+        run.args.erase(std::find(run.args.begin(), run.args.end(), "--password-file"),
+                       run.args.end());
+        run.env["QUILLMERE_SAGE_PASSWORD"] = Password;
+        std::string environment;
         const std::string phase = c.phase;
-        run.signalWhen = [&] {
+        run.signalWhen = [&](int pid) {
+            environment = FileText("/proc/" + std::to_string(pid) + "/environ");
             if (phase == "purchase transactions") {
                 return fs::exists(work + "/Purchase Ledger Transactions.csv.part");
             }
@@ -469,6 +493,8 @@ TEST_F(ExportRun, SignalsStopEveryPhaseAtOnceAndLeaveNoHalfOutput) {
             return service.requestCount() > 0;
         };
         const ProgramResult r = runChecked(run);
+        EXPECT_NE(environment.find("QUILLMERE_SAGE_PASSWORD="), std::string::npos);
+        EXPECT_EQ(environment.find(Password), std::string::npos);
         EXPECT_EQ(r.status, 130) << r.err;
         EXPECT_TRUE(r.err.ends_with("Interrupted.\n")) << r.err;
         EXPECT_GE(r.secondsAfterSignal, 0);
