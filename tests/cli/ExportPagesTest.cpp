@@ -89,6 +89,56 @@ TEST_F(ExportPages, CompanyChoicesThatTheOptionsDoNotAnswerAreUsageErrors) {
     }
 }
 
+// Broken local files: a company that cannot be read is left out and named
+// (on the terminal with its control characters escaped, and in the log); the
+// others stay reachable and the run goes on to the login.
+TEST_F(ExportPages, UnreadableCompaniesAreNamedAndLeftOut) {
+    const std::string good = dir / "Good";
+    dir.write("Good/ACCDATA/SETUP.DTA", "\x01\x02\x03Good Ltd" + std::string(60, ' '));
+    dir.write("Empty/ACCDATA/SETUP.DTA", "");
+    struct Case {
+        const char* what;
+        std::string line;   // the COMPANY line of the broken company
+        std::string shown;  // how the message names it
+        std::string reason;
+    } const cases[] = {
+        {"deleted since", dir / "Gone", dir / "Gone/ACCDATA/SETUP.DTA", "File not found"},
+        {"empty SETUP.DTA", dir / "Empty", dir / "Empty/ACCDATA/SETUP.DTA", "no company name"},
+        {"control characters", dir / "Bad\x1b[2J", dir / "Bad\\x1B[2J/ACCDATA/SETUP.DTA",
+         "File not found"},
+        {"a very long line", dir / std::string(300000, 'x'),
+         (dir / std::string(300000, 'x')).substr(0, 200) + "...", "Invalid filename"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::remove((work + "/WizardDebug.log").c_str());
+        dir.write("home/COMPANY", c.line + "\r\n" + good + "\r\n");
+        const ProgramResult r = run({"--home", dir / "home", "--company", "Good Ltd"});
+        const std::string warning = "Warning: These companies of the company list " +
+                                    (dir / "home/COMPANY") + " cannot be read and are left out:\n" +
+                                    c.shown + ": " + c.reason + "\n";
+        EXPECT_NE(r.err.find(warning), std::string::npos) << r.err.substr(0, 2000);
+        // The good company was taken: the run reached the login.
+        EXPECT_NE(log().find("Attempting Login"), std::string::npos) << log().substr(0, 2000);
+        EXPECT_NE(log().find("Company left out: " + c.shown + ": " + c.reason), std::string::npos);
+    }
+}
+
+// Two companies of one name: --company by that name is ambiguous; the
+// directory picks one.
+TEST_F(ExportPages, CompaniesOfTheSameNameAreChosenByDirectory) {
+    const std::string home = MakeSageHome(dir, {{"Twin Ltd", "A"}, {"Twin Ltd", "B"}});
+    ProgramResult r = run({"--home", home, "--company", "Twin Ltd"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("quillmere-export: --company: 2 companies are named \"Twin Ltd\"; "
+                         "choose one by its directory: \"" +
+                         (dir / "A") + "\", \"" + (dir / "B") + "\"\n"),
+              std::string::npos)
+        << r.err;
+    r = run({"--home", home, "--company", dir / "B"});
+    EXPECT_NE(log().find("Attempting Login"), std::string::npos) << r.err;
+}
+
 TEST_F(ExportPages, AnEmptyCompanyListMeetsTheLoginPagesCheck) {
     dir.write("home/COMPANY", "\r\n   \r\n");
     const ProgramResult r = run({"--home", dir / "home"});

@@ -29,6 +29,15 @@ class NoBrowserSystem : public System {
     System& host_;
 };
 
+// Whether --company names the chosen company by its directory (the data path
+// without its last part, ACCDATA).
+bool NamesDirectory(std::string company, const std::string& dataPath) {
+    while (company.size() > 1 && company.back() == '/') {
+        company.pop_back();
+    }
+    return company == dataPath.substr(0, dataPath.rfind('/'));
+}
+
 class Walk {
   public:
     Walk(HeadlessView& view, System& system, std::ostream& err)
@@ -116,7 +125,8 @@ int RunUnattended(const ExportOptions& options, const std::string& password, Hea
         return walk.stopped();
     }
     // A single company is taken without the chooser: --company must name it.
-    if (options.company && !form.CompanyPath.empty() && form.CompanyName != *options.company) {
+    if (options.company && !form.CompanyPath.empty() && form.CompanyName != *options.company &&
+        !NamesDirectory(*options.company, form.CompanyPath)) {
         return walk.usage("--company: no company is named \"" + VisibleText(*options.company) +
                           "\"; the company is \"" + VisibleText(form.CompanyName) + "\"");
     }
