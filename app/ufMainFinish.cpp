@@ -49,6 +49,7 @@ void TfrmMain::cmdFinishClick() {
     // the same name that was there before is not this run's to remove.
     const bool archiveWasThere = FileExists(archivePath);
     std::vector<std::string> tableFiles;
+    std::string writing = archivePath;  // the file a file error is about
     try {
         ZipWriter zipMain;
         zipMain.open(archivePath);  // the archive file exists, empty, from here on
@@ -62,7 +63,8 @@ void TfrmMain::cmdFinishClick() {
             if (!table.announce.empty()) {
                 view_.addStatusLine(table.announce);
             }
-            TableFile file(programDir + table.fileName);
+            writing = programDir + table.fileName;
+            TableFile file(writing);
             table.run(*SageObj, file);
             if (table.countLine) {
                 view_.addStatusLine(CountLine(file.LineCount()));
@@ -73,6 +75,7 @@ void TfrmMain::cmdFinishClick() {
         }
 
         Log("Closing Zip file and saving to disk");
+        writing = archivePath;
         zipMain.setStopCheck([this] { return view_.stopPending(); });
         zipMain.close();
     } catch (...) {
@@ -83,7 +86,12 @@ void TfrmMain::cmdFinishClick() {
         // A stop that the archive's writer noticed (it stops without pumping)
         // is handled here as a pump would handle it.
         view_.processMessages();
-        throw;
+        try {
+            throw;
+        } catch (const EInOutError& e) {
+            // "Disk full", "File access denied": say which file.
+            throw Exception(std::string(e.what()) + " (" + writing + ")");
+        }
     }
     for (const std::string& path : tableFiles) {
         DeleteFileAt(path);

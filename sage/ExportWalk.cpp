@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "platform/Exceptions.h"
+#include "platform/Files.h"
 #include "sage/ValueText.h"
 
 namespace quillmere {
@@ -24,10 +25,7 @@ bool ExportRecord::IsNull(std::string_view column) const {
 }
 
 RowFile::RowFile(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) {
-        throw EInOutError::FromErrno(errno);
-    }
+    file_ = CreateFileForWriting(path);
 }
 
 RowFile::~RowFile() {

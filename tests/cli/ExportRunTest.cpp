@@ -107,6 +107,17 @@ std::vector<std::string> FilesIn(const std::string& dir, const std::string& exte
     return files;
 }
 
+// The names in the work directory but the log.
+std::vector<std::string> LeftInWork(const std::string& work) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(work)) {
+        if (entry.path().filename() != "WizardDebug.log") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
 class ExportRun : public ::testing::Test {
   protected:
     TempDir dir;
@@ -316,6 +327,28 @@ TEST_F(ExportRun, APasswordFileOthersCanReadDrawsAWarning) {
         << r.err;
 }
 
+// A symbolic link planted in the work directory (by another local user) is
+// never written through: the run fails and the file it points to is intact.
+TEST_F(ExportRun, SymbolicLinksInTheWorkDirectoryAreNotWrittenThrough) {
+    StandInService service;
+    for (const std::string name : {"WizardDebug.log", "Sales Ledger Codes.csv.part"}) {
+        SCOPED_TRACE(name);
+        fs::remove_all(work);
+        fs::create_directory(work);
+        const std::string victim = dir.write("victim", "someone else's file\n");
+        fs::create_symlink(victim, work + "/" + name);
+        const ProgramResult r = runChecked(road(service, {"--no-upload"}));
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("File access denied"), std::string::npos) << r.err;
+        EXPECT_EQ(FileText(victim), "someone else's file\n");
+        EXPECT_TRUE(fs::is_symlink(work + "/" + name));
+        // Nothing that looks like output is left.
+        for (const std::string& left : LeftInWork(work)) {
+            EXPECT_TRUE(left == name || left == "WizardDebug.log") << left;
+        }
+    }
+}
+
 TEST_F(ExportRun, ThePasswordCanComeFromStandardInput) {
     StandInService service;
     ProgramRun run = road(service, {"--password-file", "-", "--no-upload"});
@@ -438,17 +471,6 @@ ProgramRun& Bulky(ProgramRun& run) {
     auto user = std::find(run.args.begin(), run.args.end(), "--user");
     user[1] = "bulky";
     return run;
-}
-
-// The names in the work directory but the log.
-std::vector<std::string> LeftInWork(const std::string& work) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(work)) {
-        if (entry.path().filename() != "WizardDebug.log") {
-            names.push_back(entry.path().filename().string());
-        }
-    }
-    return names;
 }
 
 // A stop by signal in each phase of the run ends it at once, as Ctrl-C and
