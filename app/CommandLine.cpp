@@ -3,8 +3,22 @@
 #include <cstring>
 
 #include "app/ufMain.h"
+#include "service/ServiceAddress.h"
 
 namespace quillmere {
+
+void CheckServiceOptions(const std::string& serviceUrl, const std::string& caFile) {
+    if (!serviceUrl.empty()) {
+        if (const auto problem = ServiceAddressProblem(serviceUrl)) {
+            throw UsageError("--service-url: " + *problem);
+        }
+    }
+    if (!caFile.empty()) {
+        if (const auto problem = CaFileProblem(caFile)) {
+            throw UsageError("--ca-file: " + *problem);
+        }
+    }
+}
 
 const char* WizardUsage() {
     return "usage: quillmere-wizard [options]\n"

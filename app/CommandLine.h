@@ -26,5 +26,8 @@ const char* WizardUsage();
 class TfrmMain;
 // Gives the wizard the service address and CA file that the options name.
 void ApplyWizardOptions(const WizardOptions& options, TfrmMain& form);
+// Raises UsageError for a --service-url that is no usable service address
+// and a --ca-file that cannot be read (empty: not given).
+void CheckServiceOptions(const std::string& serviceUrl, const std::string& caFile);
 
 }  // namespace quillmere

@@ -25,6 +25,10 @@ int main(int argc, char** argv) {
         }
         pointers.push_back(nullptr);
         options = ParseExportOptions(static_cast<int>(arguments.size()), pointers.data());
+        if (!options.help && !options.version) {
+            // Checked before anything is exported, not at the upload.
+            CheckServiceOptions(options.serviceUrl, options.caFile);
+        }
     } catch (const UsageError& e) {
         std::cerr << "quillmere-export: " << e.what()
                   << "\n(quillmere-export --help shows the options)" << std::endl;
@@ -41,6 +45,10 @@ int main(int argc, char** argv) {
     if (options.passwordFile) {
         try {
             password = ReadPasswordLine(*options.passwordFile);
+            const std::string warning = PasswordFileWarning(*options.passwordFile);
+            if (!warning.empty()) {
+                std::cerr << "quillmere-export: " << warning << std::endl;
+            }
         } catch (const Exception& e) {
             std::cerr << "quillmere-export: " << e.what() << std::endl;
             return ExitUsage;

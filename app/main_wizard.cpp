@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
     WizardOptions options;
     try {
         options = ParseWizardOptions(argc, argv);
+        if (!options.help) {
+            CheckServiceOptions(options.serviceUrl, options.caFile);
+        }
     } catch (const UsageError& e) {
         std::fprintf(stderr, "%s\n%s", e.what(), WizardUsage());
         return 2;

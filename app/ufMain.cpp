@@ -11,6 +11,8 @@ TfrmMain::TfrmMain(WizardView& view, System& system) : view_(view), system_(syst
     HTTPRIO1.HTTPWebNode1.OnPostingData = [this](int sent, int total) {
         HTTPRIO1HTTPWebNode1PostingData(sent, total);
     };
+    // A close asked for while the upload waits on the network stops it.
+    HTTPRIO1.HTTPWebNode1.OnWaiting = [this] { PumpMessages(); };
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -24,6 +26,29 @@ std::string TfrmMain::ErrorReportText(const std::string& text) {
         return text + ".";
     }
     return text;
+}
+
+void TfrmMain::LogFailure(const std::string& text) {
+    if (LogFileName.empty()) {
+        return;
+    }
+    // One line, so that the log keeps its one-event-a-line shape.
+    std::string line = "Failed: ";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') {
+                ++i;
+            }
+            line += " / ";
+        } else {
+            line += text[i];
+        }
+    }
+    try {
+        Log(line);
+    } catch (const std::exception&) {
+        // The log itself may be what failed; the report still shows the error.
+    }
 }
 
 void TfrmMain::Dispatch(void (TfrmMain::*handler)()) {
@@ -40,6 +65,7 @@ void TfrmMain::Dispatch(const std::function<void()>& handler) {
     } catch (const EAbort&) {
         // the silent abort: nothing to show
     } catch (const std::exception& e) {
+        LogFailure(e.what());
         view_.errorReport(ApplicationTitle, ErrorReportText(e.what()));
     }
     --dispatchDepth_;
@@ -159,6 +185,7 @@ void TfrmMain::LeaveVersionPage() {
     Log("Current Home directory is " + HomeDir);
     Log("Version is " + std::to_string(VersionNo));
     SageObj->OnProgress = [this](int position, int maximum) { ShowProgress(position, maximum); };
+    SageObj->OnPump = [this] { PumpMessages(); };
 
     CheckHomeDir();
     if (HomeDirFound) {

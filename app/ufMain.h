@@ -122,6 +122,8 @@ class TfrmMain {
 
   private:
     void LeaveVersionPage();
+    // Writes the text of a failure the general error report shows to the log.
+    void LogFailure(const std::string& text);
     void CloseNow();
 
     WizardView& view_;

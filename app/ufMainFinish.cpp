@@ -12,6 +12,21 @@
 
 namespace quillmere {
 
+namespace {
+
+// Removes what a failed run made; a file that will not go is left (the
+// run's own error is the one to report).
+void RemoveQuietly(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        try {
+            DeleteFileAt(path);
+        } catch (const Exception&) {
+        }
+    }
+}
+
+}  // namespace
+
 void TfrmMain::cmdFinishClick() {
     if (!SageObj) {
         throw Exception("Must Connect to Sage first");
@@ -29,35 +44,62 @@ void TfrmMain::cmdFinishClick() {
 
     const std::string programDir = system_.executableDir();
     const std::string archivePath = ArchivePath(programDir, CompanyName, startedAt);
-    ZipWriter zipMain;
-    zipMain.open(archivePath);  // the archive file exists, empty, from here on
-
-    view_.addStatusLine("Getting Chart of Accounts Categories...");
-    SageObj->LoadChartCategories(view_);
-
-    // One table at a time, never in memory: the rows go straight to the
-    // table's file, which takes its name once the table is complete.
+    // A run that fails or is stopped leaves nothing that looks like output:
+    // neither its tables nor an archive it did not complete. An archive of
+    // the same name that was there before is not this run's to remove.
+    const bool archiveWasThere = FileExists(archivePath);
     std::vector<std::string> tableFiles;
-    for (const ExportTable& table : ExportTables()) {
-        if (!table.announce.empty()) {
-            view_.addStatusLine(table.announce);
-        }
-        TableFile file(programDir + table.fileName);
-        table.run(*SageObj, file);
-        if (table.countLine) {
-            view_.addStatusLine(CountLine(file.LineCount()));
-        }
-        file.Commit();
-        zipMain.addFile(file.Path());
-        tableFiles.push_back(file.Path());
-    }
+    std::string writing = archivePath;  // the file a file error is about
+    try {
+        ZipWriter zipMain;
+        zipMain.open(archivePath);  // the archive file exists, empty, from here on
 
-    Log("Closing Zip file and saving to disk");
-    zipMain.close();
+        view_.addStatusLine("Getting Chart of Accounts Categories...");
+        SageObj->LoadChartCategories(view_);
+
+        // One table at a time, never in memory: the rows go straight to the
+        // table's file, which takes its name once the table is complete.
+        for (const ExportTable& table : ExportTables()) {
+            if (!table.announce.empty()) {
+                view_.addStatusLine(table.announce);
+            }
+            writing = programDir + table.fileName;
+            TableFile file(writing);
+            table.run(*SageObj, file);
+            if (table.countLine) {
+                view_.addStatusLine(CountLine(file.LineCount()));
+            }
+            file.Commit();
+            tableFiles.push_back(file.Path());
+            zipMain.addFile(file.Path());
+        }
+
+        Log("Closing Zip file and saving to disk");
+        writing = archivePath;
+        zipMain.setStopCheck([this] { return view_.stopPending(); });
+        zipMain.close();
+    } catch (...) {
+        RemoveQuietly(tableFiles);
+        if (!archiveWasThere) {
+            RemoveQuietly({archivePath});
+        }
+        // A stop that the archive's writer noticed (it stops without pumping)
+        // is handled here as a pump would handle it.
+        view_.processMessages();
+        try {
+            throw;
+        } catch (const EInOutError& e) {
+            // "Disk full", "File access denied": say which file.
+            throw Exception(std::string(e.what()) + " (" + writing + ")");
+        }
+    }
     for (const std::string& path : tableFiles) {
         DeleteFileAt(path);
     }
     Log("Temp files deleted");
+    // A stop asked for while the archive was written ends the run before
+    // the upload; the archive is complete and stays.
+    PumpMessages();
 
     view_.addStatusLine("Export from Sage Complete!");
     view_.addStatusLine("Starting transfer of data");

@@ -15,6 +15,9 @@ void TfrmMain::txtCompanySelectOldClickBtn() {
     }
     std::string path;
     SageObj->SelectCompany(view_, CompanyName, path);
+    for (const std::string& unreadable : SageObj->UnreadableCompanies) {
+        Log("Company left out: " + unreadable);
+    }
     CompanyPath = path;
     view_.setText("txtCompanySelect", CompanyName);
 }
@@ -28,10 +31,13 @@ void TfrmMain::cmdLoginClick() {
             }
             LoggedIn =
                 SageObj->Login(CompanyPath, view_.text("txtUserID"), view_.text("txtPassword"));
-        } catch (const std::exception&) {
-            // Any failure of the login becomes the one message: the user's
-            // next step is the same whatever the driver said.
-            view_.messageBox(LoginFailedMessage, MsgType::Error, MsgButtons::OK);
+        } catch (const std::exception& e) {
+            // The one message for any failure of the login, followed by what
+            // the driver said: a missing data source or a stopped database
+            // is no wrong password.
+            view_.messageBox(std::string(LoginFailedMessage) + "\r\n\r\n" + e.what(),
+                             MsgType::Error, MsgButtons::OK);
+            LogFailure(std::string("Login: ") + e.what());
             LoggedIn = false;
         }
     } else {

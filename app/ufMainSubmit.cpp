@@ -1,7 +1,9 @@
 // Finish, second half: the upload of the export archive and the hand-off to
 // the service's import page.
 #include "app/ufMain.h"
+#include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "service/ImportIdentifier.h"
 
 namespace quillmere {
 
@@ -29,10 +31,25 @@ void TfrmMain::SubmitArchive(const std::string& archivePath) {
         Log("Convert zip file");
         const std::vector<std::uint8_t> archive = ReadFileBytes(archivePath);
         Log("Get Vuredevu URL");
-        const std::string identifier = service.SageFile(archive, UploadReference);
+        std::string identifier;
+        try {
+            identifier = service.SageFile(archive, UploadReference);
+        } catch (const EAbort&) {
+            throw;
+        } catch (const Exception& e) {
+            // The archive is whole and stays: the user can send it again.
+            throw Exception(std::string(e.what()) + "\nThe archive " + archivePath + " is kept");
+        }
         view_.addStatusLine("Transfer Complete!");
         if (identifier != RefusedIdentifier) {
-            const std::string address = ServiceBase + ImportPagePath + identifier;
+            // Only an identifier that can be one deletes the archive; anything
+            // else is a reply that went wrong, and the archive is still needed.
+            if (const auto problem = ImportIdentifierProblem(identifier)) {
+                Log("Unusable reply from the service: " + *problem);
+                throw Exception("The service's reply holds no usable import identifier (" +
+                                *problem + ")\nThe archive " + archivePath + " is kept");
+            }
+            const std::string address = ServiceBase + ImportPagePath + PercentEncoded(identifier);
             Log("Sent file to URL " + address);
             view_.setVisible("lblURLHelp", true);
             view_.setVisible("txtURL", true);

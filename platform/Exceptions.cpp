@@ -22,6 +22,7 @@ int RuntimeCodeOf(int err) {
             return 4;
         case EACCES:
         case EPERM:
+        case ELOOP:  // a symbolic link where a file is written
         case EROFS:
         case EISDIR:
         case ETXTBSY:

@@ -73,12 +73,19 @@ std::string ReadFileBytesAt(const std::string& path, long offset, std::size_t co
 // delivers fewer bytes than its size is an error, not a short buffer.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
+// The functions that write never write through a symbolic link at `path`
+// (another user could plant one to have a file of theirs overwritten): such
+// a path fails with "File access denied".
+
 // Appends `bytes` to the file at `path`, creating it when missing. The file is
 // opened and closed on every call; it is closed also when the write fails.
 void AppendToFile(const std::string& path, const std::string& bytes);
 
 // Creates or truncates `path` and writes `bytes`.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Creates or truncates `path` for writing with stdio; raises EInOutError.
+std::FILE* CreateFileForWriting(const std::string& path);
 
 // Deletes a file; returns false when it could not be deleted.
 bool DeleteFileAt(const std::string& path);

@@ -16,8 +16,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 bool StandardErrorIsTerminal();
 bool StandardInputIsTerminal();
 
-// From now on the first Ctrl-C (or, on Windows, the console window's close)
-// is only noted, so the run can stop at its next pump and close as the close
+// From now on the first Ctrl-C (on POSIX also SIGTERM and SIGHUP; on Windows
+// the console window's close) is only noted, so the run can stop at its next pump and close as the close
 // box does; a second Ctrl-C ends the program at once.
 void InstallInterruptHandler();
 // Whether a Ctrl-C arrived since InstallInterruptHandler.
@@ -28,7 +28,12 @@ bool InterruptRequested();
 std::string ReadLineWithoutEcho();
 
 // The value of the environment variable `name` (empty when unset), removed
-// from the environment so that no program started later inherits it.
+// from the environment so that no program started later inherits it, and
+// overwritten where the process's original environment held it.
 std::string TakeEnvironmentSecret(const char* name);
+
+// A warning for a password file that users other than its owner can read or
+// write; empty when there is none.
+std::string PasswordFileWarning(const std::string& file);
 
 }  // namespace quillmere

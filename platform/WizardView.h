@@ -65,6 +65,12 @@ public:
     // Handles all queued input and paint events, then returns.
     virtual void processMessages() = 0;
 
+    // Whether a stop (the close box, an interrupt) waits to be handled by the
+    // next processMessages. Asked from worker threads too (the archive's
+    // writer): it only reads a flag. A window that handles the close box
+    // through its messages alone answers false.
+    virtual bool stopPending() const { return false; }
+
     // Timer1: when on, it calls TfrmMain::Timer1Timer every second while
     // messages are pumped.
     virtual void setTimerEnabled(bool enabled) = 0;

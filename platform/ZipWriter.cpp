@@ -194,7 +194,8 @@ class Deflater {
 
 // Reads the file once: its facts, size and CRC, and its deflated data into
 // the scratch file. Decides between deflated and stored.
-PreparedEntry PrepareEntry(const std::string& name, const std::string& path, ScratchFile& scratch) {
+PreparedEntry PrepareEntry(const std::string& name, const std::string& path, ScratchFile& scratch,
+                           const std::function<bool()>& stop) {
     std::error_code ec;
     if (fs::is_directory(FsPath(path), ec)) {
         throw EInOutError(5);
@@ -212,6 +213,9 @@ PreparedEntry PrepareEntry(const std::string& name, const std::string& path, Scr
     unsigned char block[kBlockSize];
     uLong crc = crc32(0L, Z_NULL, 0);
     for (;;) {
+        if (stop && stop()) {
+            throw EAbort();
+        }
         const std::size_t got = std::fread(block, 1, sizeof block, in.get());
         if (got < sizeof block && std::ferror(in.get())) {
             throw EInOutError::FromErrno(errno);
@@ -248,7 +252,7 @@ PreparedEntry PrepareEntry(const std::string& name, const std::string& path, Scr
 // entry that failed.
 std::vector<PreparedEntry> PrepareEntries(
     const std::vector<std::pair<std::string, std::string>>& pending, const std::string& archivePath,
-    std::vector<std::unique_ptr<ScratchFile>>& scratches) {
+    std::vector<std::unique_ptr<ScratchFile>>& scratches, const std::function<bool()>& stop) {
     std::vector<PreparedEntry> prepared(pending.size());
     if (pending.empty()) {
         return prepared;
@@ -276,7 +280,7 @@ std::vector<PreparedEntry> PrepareEntries(
         for (std::size_t taken = next++; taken < order.size(); taken = next++) {
             const std::size_t i = order[taken];
             try {
-                prepared[i] = PrepareEntry(pending[i].first, pending[i].second, scratch);
+                prepared[i] = PrepareEntry(pending[i].first, pending[i].second, scratch, stop);
             } catch (...) {
                 failures[i] = std::current_exception();
             }
@@ -511,6 +515,10 @@ void ZipWriter::addFile(const std::string& filePath) {
     }
 }
 
+void ZipWriter::setStopCheck(std::function<bool()> check) {
+    stopCheck_ = std::move(check);
+}
+
 void ZipWriter::close() {
     if (!state_) {
         throw EZipError("No zip archive is open");
@@ -521,7 +529,7 @@ void ZipWriter::close() {
 
     std::vector<std::unique_ptr<ScratchFile>> scratches;
     const std::vector<PreparedEntry> prepared =
-        PrepareEntries(state->pending, state->path, scratches);
+        PrepareEntries(state->pending, state->path, scratches, stopCheck_);
 
     for (const PreparedEntry& entry : prepared) {
         zip_source_t* source;
@@ -590,7 +598,18 @@ void ZipWriter::close() {
         WriteWholeFile(state->path, kEmptyArchive);
         return;
     }
+    if (stopCheck_) {
+        zip_register_cancel_callback_with_state(
+            za,
+            [](zip_t*, void* check) {
+                return (*static_cast<std::function<bool()>*>(check))() ? 1 : 0;
+            },
+            nullptr, &stopCheck_);
+    }
     if (zip_close(za) != 0) {
+        if (stopCheck_ && stopCheck_()) {
+            throw EAbort();
+        }
         ThrowZipError(zip_get_error(za), "Cannot write the zip archive", state->path);
     }
     state->archive = nullptr;

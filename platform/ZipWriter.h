@@ -32,6 +32,7 @@
 // After a failed close() the writer is released like after a good one; the
 // archive's path still holds what it held before close() (libzip writes a
 // temporary file and renames it into place only when it is complete).
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,11 @@ class ZipWriter {
     // its path and releases the writer (also when it fails).
     void close();
 
+    // Asked between blocks while close() works (from its worker threads as
+    // well, so it must be safe to call from any thread): true stops the close
+    // with EAbort, leaving the archive's path as a failed close does.
+    void setStopCheck(std::function<bool()> check);
+
     bool isOpen() const;
 
     // The path given to open(), empty when no archive is open.
@@ -84,6 +90,7 @@ class ZipWriter {
   private:
     struct State;
     std::unique_ptr<State> state_;
+    std::function<bool()> stopCheck_;
 };
 
 }  // namespace quillmere

@@ -25,10 +25,7 @@ bool ExportRecord::IsNull(std::string_view column) const {
 }
 
 RowFile::RowFile(const std::string& path) {
-    file_ = OpenFile(path, "wb");
-    if (!file_) {
-        throw EInOutError::FromErrno(errno);
-    }
+    file_ = CreateFileForWriting(path);
 }
 
 RowFile::~RowFile() {

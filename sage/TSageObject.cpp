@@ -7,26 +7,11 @@
 #include "platform/Files.h"
 #include "platform/RegionalSettings.h"
 #include "platform/odbc/OdbcQuery.h"
+#include "sage/CompanyList.h"
 
 namespace quillmere {
 
 namespace {
-
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-std::string TrimControls(const std::string& s) {
-    std::size_t first = 0;
-    std::size_t last = s.size();
-    while (first < last && IsBlank(s[first])) {
-        ++first;
-    }
-    while (last > first && IsBlank(s[last - 1])) {
-        --last;
-    }
-    return s.substr(first, last - first);
-}
 
 // A name inside `dir` matched without regard to case, or the name as given.
 std::string ResolveIgnoringCase(const std::string& dir, const std::string& name) {
@@ -34,6 +19,14 @@ std::string ResolveIgnoringCase(const std::string& dir, const std::string& name)
         return *found;
     }
     return JoinPath(dir, name);
+}
+
+// A path as a message shows it: control characters escaped, and cut short
+// when a damaged file made it very long.
+std::string ShownPath(const std::string& path) {
+    constexpr std::size_t MaxShown = 200;
+    std::string shown = VisibleText(path.size() > MaxShown ? path.substr(0, MaxShown) : path);
+    return path.size() > MaxShown ? shown + "..." : shown;
 }
 
 struct Company {
@@ -75,7 +68,7 @@ std::string WithTrailingBackslash(const std::string& path) {
 }
 
 std::string ReadCompanyName(const std::string& setupFile) {
-    return Utf8FromCp1252(TrimControls(ReadFileBytesAt(setupFile, 3, 60)));
+    return CompanyNameFromSetup(ReadFileBytesAt(setupFile, 0, 63));
 }
 
 TSageObject::TSageObject(int versionNo)
@@ -93,15 +86,34 @@ void TSageObject::SelectCompany(WizardView& view, std::string& companyName,
             view.messageBox(NoCompanyListMessage, MsgType::Error, MsgButtons::OK);
         } else {
             std::vector<Company> companies;
-            for (const std::string& line : ReadTextLines(*list)) {
-                const std::string dir = TrimControls(line);
-                if (dir.empty()) {
+            UnreadableCompanies.clear();
+            for (const std::string& dir : CompanyDirectories(ReadWholeFile(*list))) {
+                // A company that cannot be read (deleted since, or a damaged
+                // line) is left out and named; the others stay reachable.
+                Company c;
+                std::string setup;
+                try {
+                    c.dataPath = ResolveIgnoringCase(dir, "ACCDATA");
+                    setup = ResolveIgnoringCase(c.dataPath, "SETUP.DTA");
+                    c.name = ReadCompanyName(setup);
+                } catch (const Exception& e) {
+                    UnreadableCompanies.push_back(ShownPath(setup.empty() ? dir : setup) + ": " +
+                                                  e.what());
                     continue;
                 }
-                Company c;
-                c.dataPath = ResolveIgnoringCase(dir, "ACCDATA");
-                c.name = ReadCompanyName(ResolveIgnoringCase(c.dataPath, "SETUP.DTA"));
+                if (c.name.empty()) {
+                    UnreadableCompanies.push_back(ShownPath(setup) + ": no company name");
+                    continue;
+                }
                 companies.push_back(std::move(c));
+            }
+            if (!UnreadableCompanies.empty()) {
+                std::string text = "These companies of the company list " + *list +
+                                   " cannot be read and are left out:";
+                for (const std::string& line : UnreadableCompanies) {
+                    text += "\n" + line;
+                }
+                view.messageBox(text, MsgType::Warning, MsgButtons::OK);
             }
             if (companies.size() == 1) {
                 companyName = companies.front().name;
@@ -158,10 +170,12 @@ void TSageObject::WalkQuery(const std::string& sql, bool countRecords,
     while (!query.Eof()) {
         perRecord(record);
         query.Next();
-        if (countRecords) {
-            ++counter;
-            if (counter % 200 == 0 && OnProgress) {
+        ++counter;
+        if (counter % 200 == 0) {
+            if (countRecords && OnProgress) {
                 OnProgress(counter, RecordCount);
+            } else if (!countRecords && OnPump) {
+                OnPump();
             }
         }
     }

@@ -62,6 +62,9 @@ class TSageObject {
     int RecordCount = 0;
     // Set by the wizard to its ShowProgress; may be empty.
     ProgressCallback OnProgress;
+    // Called every 200 records of a walk that reports no progress, so that a
+    // stop asked for meanwhile is noticed there too; may be empty.
+    std::function<void()> OnPump;
     // The category ranges of the chosen chart, loaded by LoadChartCategories.
     CategoryList Categories;
     // The regional formats of the value texts; the user's at creation.
@@ -72,7 +75,11 @@ class TSageObject {
     // name is written only when a company (or an empty grid row) is chosen;
     // the data path is always written, empty when nothing was chosen. The
     // path returned is the chosen company's exact path.
+    // Companies of the list that cannot be read (their SETUP.DTA missing,
+    // unreadable or without a name) are left out and shown in a warning box;
+    // UnreadableCompanies then holds one "path: reason" line for each.
     void SelectCompany(WizardView& view, std::string& companyName, std::string& companyPath);
+    std::vector<std::string> UnreadableCompanies;
 
     // Closes an open connection, then opens one for the company data path
     // with the user ID and password. Raises the driver's error when the open

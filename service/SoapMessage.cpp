@@ -209,6 +209,11 @@ DocPtr Parse(std::string_view body) {
     if (xmlDocGetRootElement(doc.get()) == nullptr) {
         throw EDOMParseError("Document is empty");
     }
+    // SOAP messages carry no document type declaration; its entities could
+    // make a short reply expand without bound.
+    if (doc->intSubset != nullptr || doc->extSubset != nullptr) {
+        throw EDOMParseError("A SOAP message must not contain a Document Type Declaration");
+    }
     return doc;
 }
 

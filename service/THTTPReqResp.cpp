@@ -8,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <optional>
 
 #include "service/ServiceErrors.h"
 
@@ -60,6 +61,8 @@ struct THTTPReqResp::Exchange {
     std::string reasonPhrase;  // of the last status line received
     curl_slist* headers = nullptr;
     std::exception_ptr failure;  // raised by an event handler inside a callback
+    // When the request's last byte went out (unset before).
+    std::optional<std::chrono::steady_clock::time_point> sentAt;
 
     ~Exchange() { curl_slist_free_all(headers); }
 };
@@ -179,6 +182,32 @@ void THTTPReqResp::Configure(Exchange& exchange, std::string_view body) {
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &THTTPReqResp::WriteHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &THTTPReqResp::Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &exchange);
+}
+
+int THTTPReqResp::Progress(void* user, long long, long long, long long, long long uploaded) {
+    auto& exchange = *static_cast<Exchange*>(user);
+    THTTPReqResp& owner = *exchange.owner;
+    try {
+        const auto now = std::chrono::steady_clock::now();
+        if (!exchange.sentAt && uploaded >= static_cast<long long>(exchange.body.size())) {
+            exchange.sentAt = now;
+        }
+        if (exchange.sentAt && now - *exchange.sentAt > owner.ReplyLimit) {
+            throw ESOAPHTTPException(
+                "No complete reply within " + std::to_string(owner.ReplyLimit.count()) +
+                " seconds - URL:" + owner.url_ + " - SOAPAction:" + owner.SoapAction);
+        }
+        if (owner.OnWaiting) {
+            owner.OnWaiting();
+        }
+    } catch (...) {
+        exchange.failure = std::current_exception();
+        return 1;  // ends the transfer
+    }
+    return 0;
 }
 
 std::size_t THTTPReqResp::ReadBody(char* buffer, std::size_t size, std::size_t count, void* user) {
@@ -202,6 +231,12 @@ std::size_t THTTPReqResp::ReadBody(char* buffer, std::size_t size, std::size_t c
 std::size_t THTTPReqResp::WriteReply(char* data, std::size_t size, std::size_t count, void* user) {
     auto& exchange = *static_cast<Exchange*>(user);
     try {
+        if (exchange.reply.size() + size * count > MaxReplySize) {
+            const THTTPReqResp& owner = *exchange.owner;
+            throw ESOAPHTTPException("The reply is larger than " + std::to_string(MaxReplySize) +
+                                     " bytes - URL:" + owner.url_ +
+                                     " - SOAPAction:" + owner.SoapAction);
+        }
         exchange.reply.append(data, size * count);
     } catch (...) {
         exchange.failure = std::current_exception();

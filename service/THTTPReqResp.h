@@ -19,6 +19,9 @@ class THTTPReqResp {
     // A body of at most this many bytes goes out in one write without events;
     // a larger one in pieces of this size with an OnPostingData after each.
     static constexpr std::size_t MaxSinglePostSize = 32768;
+    // A reply body longer than this fails the exchange without being read
+    // further: the service's answer is a short identifier or a fault.
+    static constexpr std::size_t MaxReplySize = 1 << 20;
 
     THTTPReqResp();
     ~THTTPReqResp();
@@ -51,7 +54,14 @@ class THTTPReqResp {
     std::chrono::seconds ConnectTimeout{30};
     // The exchange fails when no byte moves in either direction for this long.
     std::chrono::seconds InactivityLimit{600};
+    // The whole reply must have arrived this long after the request's last
+    // byte went out, however slowly it trickles in.
+    std::chrono::seconds ReplyLimit{900};
     TPostingDataEvent OnPostingData;
+    // Called about once a second (and after every piece that moves) while an
+    // exchange runs, also while nothing moves: an error it raises (EAbort
+    // for a stop) ends the exchange at once.
+    std::function<void()> OnWaiting;
 
   private:
     struct Exchange;
@@ -61,6 +71,7 @@ class THTTPReqResp {
     static std::size_t ReadBody(char* buffer, std::size_t size, std::size_t count, void* user);
     static std::size_t WriteReply(char* data, std::size_t size, std::size_t count, void* user);
     static std::size_t WriteHeader(char* data, std::size_t size, std::size_t count, void* user);
+    static int Progress(void* user, long long, long long, long long, long long uploaded);
 
     std::string url_;
     std::string scheme_;

@@ -98,6 +98,15 @@ void Connection::Open() {
     dbc_ = dbc;
 }
 
+bool Connection::Lost() const {
+    if (!dbc_) {
+        return false;
+    }
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const SQLRETURN rc = SQLGetConnectAttrW(dbc_, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+    return SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE;
+}
+
 void Connection::Close() {
     if (dbc_) {
         SQLDisconnect(dbc_);

@@ -50,6 +50,10 @@ class Connection {
     void Close();
     bool Connected() const { return dbc_ != nullptr; }
 
+    // Whether the driver reports the open connection as gone (the data
+    // source stopped or the network broke); false when not connected.
+    bool Lost() const;
+
     // The connection handle; nullptr when not connected.
     SQLHDBC Handle() const { return dbc_; }
 

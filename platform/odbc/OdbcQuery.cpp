@@ -218,9 +218,9 @@ void Query::Open() {
 
 void Query::execute() {
     std::u16string text = Utf16FromUtf8(sql_);
-    Check(SQLExecDirectW(stmt_, reinterpret_cast<SQLWCHAR*>(text.data()),
-                         static_cast<SQLINTEGER>(text.size())),
-          SQL_HANDLE_STMT, stmt_, "SQLExecDirect");
+    checkFetch(SQLExecDirectW(stmt_, reinterpret_cast<SQLWCHAR*>(text.data()),
+                              static_cast<SQLINTEGER>(text.size())),
+               "SQLExecDirect");
     describe();
 }
 
@@ -367,7 +367,7 @@ void Query::fetchBlock() {
         eof_ = true;
         return;
     }
-    Check(rc, SQL_HANDLE_STMT, stmt_, "SQLFetch");
+    checkFetch(rc, "SQLFetch");
     rowsInBlock_ = fetched_;
     if (rowsInBlock_ == 0) {
         eof_ = true;
@@ -453,7 +453,7 @@ SQLLEN Query::readWhole(SQLUSMALLINT col, Text& value) {
         if (rc == SQL_NO_DATA) {
             return 0;  // every part read
         }
-        Check(rc, SQL_HANDLE_STMT, stmt_, "SQLGetData");
+        checkFetch(rc, "SQLGetData");
         if (got == SQL_NULL_DATA) {
             value.clear();
             return SQL_NULL_DATA;
@@ -481,6 +481,22 @@ void Query::readWholeRow() {
             Check(SQLGetData(stmt_, col, c.cType, c.data.data(), c.elementSize, &c.indicator[0]),
                   SQL_HANDLE_STMT, stmt_, "SQLGetData");
         }
+    }
+}
+
+void Query::checkFetch(SQLRETURN rc, const char* what) const {
+    try {
+        Check(rc, SQL_HANDLE_STMT, stmt_, what);
+    } catch (const EOdbcError& e) {
+        // A connection exception (class 08), a server that is shutting down
+        // (57P01 to 57P03), or a connection the driver now calls dead: the
+        // data source went away in the middle of the work.
+        const std::string& state = e.sqlState();
+        if (state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0 || connection_.Lost()) {
+            throw EOdbcError(std::string("The connection to the data source was lost\n") + e.what(),
+                             e.sqlState());
+        }
+        throw;
     }
 }
 

@@ -132,6 +132,8 @@ class Query {
     template <typename Text>
     SQLLEN readWhole(SQLUSMALLINT col, Text& value);
     void countRecords();
+    // Check() for a call that reads the result, naming a lost connection.
+    void checkFetch(SQLRETURN rc, const char* what) const;
 
     Connection& connection_;
     std::string sql_;

@@ -182,15 +182,26 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 }
 
 void AppendToFile(const std::string& path, const std::string& bytes) {
-    FdCloser file{OpenOrThrow(path, O_WRONLY | O_APPEND | O_CREAT)};
+    FdCloser file{OpenOrThrow(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW)};
     WriteAll(file.fd, bytes);
     CloseOrThrow(file);
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    FdCloser file{OpenOrThrow(path, O_WRONLY | O_TRUNC | O_CREAT)};
+    FdCloser file{OpenOrThrow(path, O_WRONLY | O_TRUNC | O_CREAT | O_NOFOLLOW)};
     WriteAll(file.fd, bytes);
     CloseOrThrow(file);
+}
+
+std::FILE* CreateFileForWriting(const std::string& path) {
+    const int fd = OpenOrThrow(path, O_WRONLY | O_TRUNC | O_CREAT | O_NOFOLLOW);
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        throw EInOutError::FromErrno(err);
+    }
+    return file;
 }
 
 bool DeleteFileAt(const std::string& path) {

@@ -1,10 +1,13 @@
 #include "platform/Terminal.h"
 
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 namespace quillmere {
@@ -35,8 +38,14 @@ void InstallInterruptHandler() {
     struct sigaction action {};
     action.sa_handler = NoteInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;  // the second Ctrl-C is not caught
+    // The second Ctrl-C is not caught: it ends a run that does not stop.
+    action.sa_flags = SA_RESETHAND;
     ::sigaction(SIGINT, &action, nullptr);
+    // A shutdown or `kill` (SIGTERM) and a terminal that went away (SIGHUP)
+    // get the same clean stop.
+    action.sa_flags = 0;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 bool InterruptRequested() {
@@ -60,10 +69,28 @@ std::string ReadLineWithoutEcho() {
 }
 
 std::string TakeEnvironmentSecret(const char* name) {
-    const char* value = std::getenv(name);
+    char* value = std::getenv(name);
     std::string secret = value ? value : "";
+    // unsetenv only drops the pointer: the text stays in the environment
+    // block that the process started with, readable in /proc/PID/environ for
+    // the whole run. Overwrite it there first.
+    if (value) {
+        std::memset(value, 0, std::strlen(value));
+    }
     ::unsetenv(name);
     return secret;
+}
+
+std::string PasswordFileWarning(const std::string& file) {
+    struct stat info {};
+    if (file == "-" || ::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        (info.st_mode & (S_IRWXG | S_IRWXO)) == 0) {
+        return {};
+    }
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    return "warning: the password file " + file + " can be read or changed by other users (mode " +
+           mode + "); make it private with: chmod 600 " + file;
 }
 
 }  // namespace quillmere

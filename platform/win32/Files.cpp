@@ -179,6 +179,20 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
     CloseOrThrow(file);
 }
 
+std::FILE* CreateFileForWriting(const std::string& path) {
+    // A link planted where the file goes (a symbolic link or a junction is a
+    // reparse point) is refused, never written through.
+    const DWORD a = Attributes(path);
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        throw EInOutError(5);
+    }
+    std::FILE* file = OpenFile(path, "wb");
+    if (!file) {
+        throw EInOutError::FromErrno(errno);
+    }
+    return file;
+}
+
 bool DeleteFileAt(const std::string& path) {
     return DeleteFileW(Wide(path).c_str()) != 0;
 }

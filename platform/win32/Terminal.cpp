@@ -107,4 +107,10 @@ std::string TakeEnvironmentSecret(const char* name) {
     return secret;
 }
 
+// Windows guards a file with its access control list, not with mode bits;
+// the user's profile, where such a file belongs, is private by default.
+std::string PasswordFileWarning(const std::string&) {
+    return {};
+}
+
 }  // namespace quillmere

@@ -89,6 +89,56 @@ TEST_F(ExportPages, CompanyChoicesThatTheOptionsDoNotAnswerAreUsageErrors) {
     }
 }
 
+// Broken local files: a company that cannot be read is left out and named
+// (on the terminal with its control characters escaped, and in the log); the
+// others stay reachable and the run goes on to the login.
+TEST_F(ExportPages, UnreadableCompaniesAreNamedAndLeftOut) {
+    const std::string good = dir / "Good";
+    dir.write("Good/ACCDATA/SETUP.DTA", "\x01\x02\x03Good Ltd" + std::string(60, ' '));
+    dir.write("Empty/ACCDATA/SETUP.DTA", "");
+    struct Case {
+        const char* what;
+        std::string line;   // the COMPANY line of the broken company
+        std::string shown;  // how the message names it
+        std::string reason;
+    } const cases[] = {
+        {"deleted since", dir / "Gone", dir / "Gone/ACCDATA/SETUP.DTA", "File not found"},
+        {"empty SETUP.DTA", dir / "Empty", dir / "Empty/ACCDATA/SETUP.DTA", "no company name"},
+        {"control characters", dir / "Bad\x1b[2J", dir / "Bad\\x1B[2J/ACCDATA/SETUP.DTA",
+         "File not found"},
+        {"a very long line", dir / std::string(300000, 'x'),
+         (dir / std::string(300000, 'x')).substr(0, 200) + "...", "Invalid filename"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::remove((work + "/WizardDebug.log").c_str());
+        dir.write("home/COMPANY", c.line + "\r\n" + good + "\r\n");
+        const ProgramResult r = run({"--home", dir / "home", "--company", "Good Ltd"});
+        const std::string warning = "Warning: These companies of the company list " +
+                                    (dir / "home/COMPANY") + " cannot be read and are left out:\n" +
+                                    c.shown + ": " + c.reason + "\n";
+        EXPECT_NE(r.err.find(warning), std::string::npos) << r.err.substr(0, 2000);
+        // The good company was taken: the run reached the login.
+        EXPECT_NE(log().find("Attempting Login"), std::string::npos) << log().substr(0, 2000);
+        EXPECT_NE(log().find("Company left out: " + c.shown + ": " + c.reason), std::string::npos);
+    }
+}
+
+// Two companies of one name: --company by that name is ambiguous; the
+// directory picks one.
+TEST_F(ExportPages, CompaniesOfTheSameNameAreChosenByDirectory) {
+    const std::string home = MakeSageHome(dir, {{"Twin Ltd", "A"}, {"Twin Ltd", "B"}});
+    ProgramResult r = run({"--home", home, "--company", "Twin Ltd"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("quillmere-export: --company: 2 companies are named \"Twin Ltd\"; "
+                         "choose one by its directory: \"" +
+                         (dir / "A") + "\", \"" + (dir / "B") + "\"\n"),
+              std::string::npos)
+        << r.err;
+    r = run({"--home", home, "--company", dir / "B"});
+    EXPECT_NE(log().find("Attempting Login"), std::string::npos) << r.err;
+}
+
 TEST_F(ExportPages, AnEmptyCompanyListMeetsTheLoginPagesCheck) {
     dir.write("home/COMPANY", "\r\n   \r\n");
     const ProgramResult r = run({"--home", dir / "home"});
@@ -137,6 +187,23 @@ TEST(ExportCommandLine, HelpVersionAndBadUsage) {
          "directory\n"},
         {{"--sage-version", "17", "--user", "u", "--password-file", "/"},
          "quillmere-export: Cannot read the password file /: Is a directory\n"},
+        // The service's settings are checked before any page, not at the
+        // upload after the whole export.
+        {{"--sage-version", "17", "--user", "u", "--service-url", "ftp://127.0.0.1"},
+         "quillmere-export: --service-url: \"ftp://127.0.0.1\" is not an https address\n"},
+        {{"--sage-version", "17", "--user", "u", "--service-url", "https://127.0.0.1:99999"},
+         "quillmere-export: --service-url: \"https://127.0.0.1:99999\" has no usable port "
+         "number\n"},
+        {{"--sage-version", "17", "--user", "u", "--service-url", "https://"},
+         "quillmere-export: --service-url: \"https://\" is not an address with a host (such as "
+         "https://host:port)\n"},
+        {{"--sage-version", "17", "--user", "u", "--service-url", "http://service.example"},
+         "quillmere-export: --service-url: \"http://service.example\" would send the ledgers in "
+         "clear text; use https (http is only for the loopback host 127.0.0.1)\n"},
+        {{"--sage-version", "17", "--user", "u", "--ca-file", "/no/such/ca.pem"},
+         "quillmere-export: --ca-file: cannot read /no/such/ca.pem: No such file or directory\n"},
+        {{"--sage-version", "17", "--user", "u", "--ca-file", "/"},
+         "quillmere-export: --ca-file: / is a directory\n"},
     };
     for (const Case& c : cases) {
         const ProgramResult r = RunExport({c.args, {}, {}, false});

@@ -6,8 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
+#include <thread>
 
 namespace quillmere::test {
 
@@ -44,6 +48,27 @@ int ExitStatus(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+int ExitStatusAfterSignal(pid_t pid, const ProgramRun& run, double& secondsAfterSignal) {
+    std::optional<std::chrono::steady_clock::time_point> sentAt;
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            if (sentAt) {
+                secondsAfterSignal =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - *sentAt)
+                        .count();
+            }
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (!sentAt && run.signalWhen(pid)) {
+            ::kill(pid, run.signal);
+            sentAt = std::chrono::steady_clock::now();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 }  // namespace
 
 ProgramResult RunExport(const ProgramRun& run) {
@@ -57,7 +82,11 @@ ProgramResult RunExport(const ProgramRun& run) {
         if (pid == 0) {
             ExecExport(run, inFile, outFile, &errFile);
         }
-        result.status = ExitStatus(pid);
+        if (run.signalWhen) {
+            result.status = ExitStatusAfterSignal(pid, run, result.secondsAfterSignal);
+        } else {
+            result.status = ExitStatus(pid);
+        }
         result.err = FileText(errFile);
     } else {
         // Standard error is the pseudo-terminal that forkpty makes the

@@ -4,10 +4,13 @@
 // answered by --chart, and the password kept out of everything it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -104,6 +107,17 @@ std::vector<std::string> FilesIn(const std::string& dir, const std::string& exte
     return files;
 }
 
+// The names in the work directory but the log.
+std::vector<std::string> LeftInWork(const std::string& work) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(work)) {
+        if (entry.path().filename() != "WizardDebug.log") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
 class ExportRun : public ::testing::Test {
   protected:
     TempDir dir;
@@ -119,6 +133,8 @@ class ExportRun : public ::testing::Test {
                                       ".tmp'\nmv '" + browserRecord + ".tmp' '" + browserRecord +
                                       "'\n");
         fs::permissions(dir / "bin/xdg-open", fs::perms::owner_all);
+        // Private, as a password file should be (others' rights draw a warning).
+        fs::permissions(passwordFile, fs::perms::owner_read | fs::perms::owner_write);
     }
 
     // The run of a script: the harness's data sources, the stand-in, the
@@ -296,6 +312,43 @@ TEST_F(ExportRun, CompanyNamesTheChoiceAmongSeveral) {
         << archives[0];
 }
 
+TEST_F(ExportRun, APasswordFileOthersCanReadDrawsAWarning) {
+    StandInService service;
+    fs::permissions(passwordFile, fs::perms::owner_read | fs::perms::owner_write |
+                                      fs::perms::group_read | fs::perms::others_read);
+    const ProgramResult r = runChecked(road(service, {"--no-upload"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("quillmere-export: warning: the password file " + passwordFile +
+                              " can be read or changed by other users (mode 0644); make it "
+                              "private with: chmod 600 " +
+                              passwordFile + "\n",
+                          0),
+              0u)
+        << r.err;
+}
+
+// A symbolic link planted in the work directory (by another local user) is
+// never written through: the run fails and the file it points to is intact.
+TEST_F(ExportRun, SymbolicLinksInTheWorkDirectoryAreNotWrittenThrough) {
+    StandInService service;
+    for (const std::string name : {"WizardDebug.log", "Sales Ledger Codes.csv.part"}) {
+        SCOPED_TRACE(name);
+        fs::remove_all(work);
+        fs::create_directory(work);
+        const std::string victim = dir.write("victim", "someone else's file\n");
+        fs::create_symlink(victim, work + "/" + name);
+        const ProgramResult r = runChecked(road(service, {"--no-upload"}));
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("File access denied"), std::string::npos) << r.err;
+        EXPECT_EQ(FileText(victim), "someone else's file\n");
+        EXPECT_TRUE(fs::is_symlink(work + "/" + name));
+        // Nothing that looks like output is left.
+        for (const std::string& left : LeftInWork(work)) {
+            EXPECT_TRUE(left == name || left == "WizardDebug.log") << left;
+        }
+    }
+}
+
 TEST_F(ExportRun, ThePasswordCanComeFromStandardInput) {
     StandInService service;
     ProgramRun run = road(service, {"--password-file", "-", "--no-upload"});
@@ -410,6 +463,88 @@ TEST_F(ExportRun, AnInterruptStopsTheRunAtItsNextPumpAndClosesTheWindow) {
     EXPECT_EQ(service.requestCount(), 0);
     const std::string expected = LogToExport.substr(0, LogToExport.find("Closing Zip"));
     EXPECT_TRUE(std::regex_match(log(), std::regex(expected))) << log();
+}
+
+// The login of the company whose purchase transactions (a table without
+// progress) and archive take a while.
+ProgramRun& Bulky(ProgramRun& run) {
+    auto user = std::find(run.args.begin(), run.args.end(), "--user");
+    user[1] = "bulky";
+    return run;
+}
+
+// A stop by signal in each phase of the run ends it at once, as Ctrl-C and
+// the close box do: "Interrupted.", status 130, nothing uploaded in the
+// phases before the upload, and in the work directory no table file, no
+// scratch file and no archive unless it is complete.
+TEST_F(ExportRun, SignalsStopEveryPhaseAtOnceAndLeaveNoHalfOutput) {
+    struct Case {
+        const char* phase;
+        int signal;
+        const char* mode;
+    } const cases[] = {
+        {"purchase transactions", SIGTERM, "accept"},
+        {"purchase transactions", SIGINT, "accept"},
+        {"archive", SIGINT, "accept"},
+        {"upload", SIGHUP, "stall"},
+        {"upload", SIGINT, "stall"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.phase) + ", signal " + std::to_string(c.signal));
+        fs::remove_all(work);
+        fs::create_directory(work);
+        StandInService service(c.mode);
+        ProgramRun run = road(service);
+        Bulky(run).signal = c.signal;
+        // The password from the environment, which must be gone from the
+        // process's environment block while it runs.
+        run.args.erase(std::find(run.args.begin(), run.args.end(), "--password-file"),
+                       run.args.end());
+        run.env["QUILLMERE_SAGE_PASSWORD"] = Password;
+        std::string environment;
+        const std::string phase = c.phase;
+        run.signalWhen = [&](int pid) {
+            environment = FileText("/proc/" + std::to_string(pid) + "/environ");
+            if (phase == "purchase transactions") {
+                return fs::exists(work + "/Purchase Ledger Transactions.csv.part");
+            }
+            if (phase == "archive") {
+                return fs::exists(work + "/WizardDebug.log") &&
+                       log().find("Closing Zip file") != std::string::npos;
+            }
+            return service.requestCount() > 0;
+        };
+        const ProgramResult r = runChecked(run);
+        EXPECT_NE(environment.find("QUILLMERE_SAGE_PASSWORD="), std::string::npos);
+        EXPECT_EQ(environment.find(Password), std::string::npos);
+        EXPECT_EQ(r.status, 130) << r.err;
+        EXPECT_TRUE(r.err.ends_with("Interrupted.\n")) << r.err;
+        EXPECT_GE(r.secondsAfterSignal, 0);
+        // Promptly: within a second on a quiet machine; the margin is for a
+        // loaded one.
+        EXPECT_LT(r.secondsAfterSignal, 3.0);
+        std::cerr << "  stopped " << r.secondsAfterSignal << " s after the signal\n";
+        EXPECT_EQ(r.out.find("processSageImport"), std::string::npos) << r.out;
+        const std::vector<std::string> left = LeftInWork(work);
+        if (phase == "upload") {
+            // The archive was complete: it stays for the next attempt.
+            ASSERT_EQ(left.size(), 1u) << testing::PrintToString(left);
+            EXPECT_EQ(fs::path(left[0]).extension(), ".zip");
+            const std::string tables = ZipTables(work + "/" + left[0]);
+            EXPECT_EQ(std::count(tables.begin(), tables.end(), '\n'), 8) << tables;
+            EXPECT_EQ(service.requestCount(), 1);
+        } else {
+            EXPECT_EQ(service.requestCount(), 0);
+            // Nothing, or (stopped just after the archive was written) the
+            // whole archive.
+            for (const std::string& name : left) {
+                EXPECT_EQ(fs::path(name).extension(), ".zip") << name;
+                const std::string tables = ZipTables(work + "/" + name);
+                EXPECT_EQ(std::count(tables.begin(), tables.end(), '\n'), 8) << tables;
+            }
+            EXPECT_LE(left.size(), 1u) << testing::PrintToString(left);
+        }
+    }
 }
 
 }  // namespace

@@ -211,6 +211,35 @@ TEST_F(Transport, AStalledServiceEndsAtTheInactivityLimit) {
     EXPECT_FALSE(http.Connected());
 }
 
+TEST_F(Transport, AReplyThatTricklesInEndsAtTheReplyLimit) {
+    // One byte a second keeps the connection active forever; the reply limit
+    // counts from the request's last byte whatever moves.
+    service.setMode("drip");
+    http.ReplyLimit = std::chrono::seconds(2);
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        http.Execute(SageFileBody("abc"));
+        FAIL() << "no error";
+    } catch (const ESOAPHTTPException& e) {
+        ExpectPlatformFailure(e, "No complete reply within 2 seconds");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+}
+
+TEST_F(Transport, AStopWhileTheServiceIsSilentEndsTheExchangeWithinASecond) {
+    service.setMode("stall");
+    const auto start = std::chrono::steady_clock::now();
+    // The stop is asked for after one second of silence.
+    http.OnWaiting = [&] {
+        if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
+            throw EAbort();
+        }
+    };
+    EXPECT_THROW(http.Execute(SageFileBody("abc")), EAbort);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_FALSE(http.Connected());
+}
+
 TEST_F(Transport, KeepsTheConnectionAfterSuccessAndOpensANewOneAfterFailure) {
     http.Execute(SageFileBody("a"));
     http.Execute(SageFileBody("b"));

@@ -17,6 +17,8 @@ Modes:
   html-charset  HTTP 200, "text/html; charset=utf-8", and an accepted SOAP answer
   stall         read the request, then never answer (until --stall-seconds)
   drop          read the request, then close the connection without an answer
+  body          HTTP 200, text/xml, with the bytes of --body-file as the whole reply
+  drip          HTTP 200, text/xml, an accepted answer sent one byte a second
 
 The chosen port is printed on stdout as the first line. Every request to the
 endpoint is recorded in --record-dir as request-N.json (request line, headers
@@ -53,7 +55,8 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 SOAP_ENV = "http://schemas.xmlsoap.org/soap/envelope/"
 SERVICE_NS = "VureDevu"
-MODES = ("accept", "refuse", "fault", "404", "html", "html-charset", "stall", "drop")
+MODES = ("accept", "refuse", "fault", "404", "html", "html-charset", "stall", "drop", "body",
+         "drip")
 
 
 def soap_answer(result):
@@ -133,6 +136,7 @@ class State:
         self.mode_file = args.mode_file
         self.record_dir = args.record_dir
         self.stall_seconds = args.stall_seconds
+        self.body_file = args.body_file
         self.next_request = 1
         self.next_id = args.first_id
         self.imports = {}  # id -> {"request": n, "analysis": ..., "archive": path or bytes}
@@ -256,6 +260,20 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(state.stall_seconds)
             self.close_connection = True
             return
+        if mode == "body":
+            with open(state.body_file, "rb") as f:
+                return self.send_bytes(200, "text/xml; charset=utf-8", f.read())
+        if mode == "drip":
+            answer = soap_answer("1")
+            self.send_response(200)
+            self.send_header("Content-Type", "text/xml; charset=utf-8")
+            self.send_header("Content-Length", str(len(answer)))
+            self.end_headers()
+            for i in range(len(answer)):
+                self.wfile.write(answer[i:i + 1])
+                self.wfile.flush()
+                time.sleep(1)
+            return
         if mode == "404":
             return self.send_bytes(404, "text/html",
                                    b"<html><body><h1>Not Found</h1></body></html>")
@@ -351,6 +369,7 @@ def main():
     parser.add_argument("--reply", help="the identifier that accept answers (default: 1, 2, ...)")
     parser.add_argument("--first-id", type=int, default=1)
     parser.add_argument("--stall-seconds", type=float, default=3600)
+    parser.add_argument("--body-file", help="the reply of the mode body")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
 

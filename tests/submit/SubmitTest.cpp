@@ -56,9 +56,18 @@ class Submission : public ::testing::Test {
 };
 
 TEST_F(Submission, AcceptedIdentifiersOpenTheImportPageAndDeleteTheArchive) {
-    // Only "0" exactly is a refusal: the empty text, a blank before the 0 and
-    // "00" are identifiers like any other.
-    for (const std::string identifier : {"4711", "", " 0", "00"}) {
+    // Only "0" exactly is a refusal: "00" is an identifier like any other.
+    // The identifier goes into the address percent-encoded.
+    struct Case {
+        std::string identifier;
+        std::string inAddress;
+    } const cases[] = {
+        {"4711", "4711"},
+        {"00", "00"},
+        {"a b/c?d&e=#%", "a%20b%2Fc%3Fd%26e%3D%23%25"},
+        {"\xc3\xa9-._~", "%C3%A9-._~"},
+    };
+    for (const auto& [identifier, inAddress] : cases) {
         SCOPED_TRACE("identifier '" + identifier + "'");
         TempDir dir;
         FakeSystem sys{dir.path()};
@@ -72,7 +81,7 @@ TEST_F(Submission, AcceptedIdentifiersOpenTheImportPageAndDeleteTheArchive) {
 
         f.Dispatch([&] { f.SubmitArchive(path); });
 
-        const std::string address = service.baseUrl() + "/processSageImport.asp?id=" + identifier;
+        const std::string address = service.baseUrl() + "/processSageImport.asp?id=" + inAddress;
         EXPECT_TRUE(v.errorReports.empty());
         EXPECT_TRUE(v.messages.empty());
         EXPECT_EQ(v.statusLines, std::vector<std::string>{"Transfer Complete!"});
@@ -89,6 +98,73 @@ TEST_F(Submission, AcceptedIdentifiersOpenTheImportPageAndDeleteTheArchive) {
         // What arrived is the archive, byte for byte.
         ASSERT_EQ(service.requestCount(), 1);
         EXPECT_EQ(FileText(service.recordDir() + "/import-1.zip"), bytes);
+    }
+}
+
+// A SOAP answer of SageFile with `result` as its text (XML-escaped already).
+std::string SageFileAnswer(const std::string& result) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+           "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<soap:Body><SageFileResponse xmlns=\"VureDevu\"><SageFileResult>" +
+           result + "</SageFileResult></SageFileResponse></soap:Body></soap:Envelope>";
+}
+
+// Replies that must not pass for an accepted file: the upload fails, the
+// archive stays (the message says where), no browser opens and no address is
+// shown.
+TEST_F(Submission, HostileRepliesFailTheUploadAndKeepTheArchive) {
+    const std::string envelope =
+        "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">";
+    struct Case {
+        const char* what;
+        std::string reply;
+        const char* errorStart;
+    } const cases[] = {
+        {"empty result", SageFileAnswer(""),
+         "The service's reply holds no usable import identifier (the identifier is empty)"},
+        {"blank result", SageFileAnswer("  "),
+         "The service's reply holds no usable import identifier (the identifier is blank"},
+        {"blank before 0", SageFileAnswer(" 0"),
+         "The service's reply holds no usable import identifier (the identifier is blank"},
+        {"line break", SageFileAnswer("7&#10;https://elsewhere.example/"),
+         "The service's reply holds no usable import identifier (the identifier holds a control "
+         "character)"},
+        {"too long", SageFileAnswer(std::string(257, '7')),
+         "The service's reply holds no usable import identifier (the identifier is longer than "
+         "256"},
+        {"empty body", envelope + "<soap:Body/></soap:Envelope>", ""},
+        {"unrelated element", envelope + "<soap:Body><Other>5</Other></soap:Body></soap:Envelope>",
+         ""},
+        {"doctype",
+         "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY e \"5\">]>" +
+             SageFileAnswer("&e;").substr(38),
+         "A SOAP message must not contain a Document Type Declaration"},
+        {"larger than the cap", SageFileAnswer(std::string(2 << 20, '7')),
+         "The reply is larger than 1048576 bytes"},
+    };
+    StandInService service;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        FakeSystem sys{dir.path()};
+        FakeView v;
+        TfrmMain f{v, sys};
+        f.LogFileName = dir / "WizardDebug.log";
+        const std::string path = dir.write("Co_01012026_0000.zip", bytes);
+        service.setReplyBody(c.reply);
+        f.ServiceBase = service.baseUrl();
+        f.HTTPRIO1.HTTPWebNode1.CAFile = service.caFile();
+
+        f.Dispatch([&] { f.SubmitArchive(path); });
+
+        ASSERT_EQ(v.errorReports.size(), 1u);
+        const std::string& report = v.errorReports[0];
+        EXPECT_EQ(report.rfind(c.errorStart, 0), 0u) << report;
+        EXPECT_TRUE(report.ends_with("\nThe archive " + path + " is kept.")) << report;
+        EXPECT_TRUE(sys.openedUrls.empty());
+        EXPECT_FALSE(v.isVisible("txtURL"));
+        EXPECT_FALSE(f.Closed());
+        EXPECT_EQ(FileText(path), bytes);
     }
 }
 
@@ -174,7 +250,13 @@ TEST_F(Submission, FailuresLeaveTheWindowOpenAndTheArchiveOnDisk) {
 
         ASSERT_EQ(v.errorReports.size(), 1u);
         EXPECT_EQ(v.errorReports[0].rfind(c.errorStart, 0), 0u) << v.errorReports[0];
-        EXPECT_EQ(FileText(dir / "WizardDebug.log"), Uploaded);
+        EXPECT_TRUE(v.errorReports[0].ends_with("\nThe archive " + path + " is kept."))
+            << v.errorReports[0];
+        // The log tells why the run failed.
+        EXPECT_EQ(FileText(dir / "WizardDebug.log")
+                      .rfind(std::string(Uploaded) + "Failed: " + c.errorStart, 0),
+                  0u)
+            << FileText(dir / "WizardDebug.log");
         EXPECT_TRUE(v.statusLines.empty());
         EXPECT_FALSE(v.windowClosed);
         EXPECT_FALSE(f.Closed());
@@ -191,7 +273,7 @@ TEST_F(Submission, AnArchiveThatCannotBeReadEndsTheRunAfterConvert) {
     submit();
     ASSERT_EQ(view.errorReports.size(), 1u);
     EXPECT_EQ(view.errorReports[0], TfrmMain::ErrorReportText("File not found"));
-    EXPECT_EQ(log(), "Call API\r\nAPI Called\r\nConvert zip file\r\n");
+    EXPECT_EQ(log(), "Call API\r\nAPI Called\r\nConvert zip file\r\nFailed: File not found\r\n");
     EXPECT_EQ(service.requestCount(), 0);
     EXPECT_FALSE(view.windowClosed);
 }

@@ -35,7 +35,8 @@ StandInService::StandInService(const std::string& mode, const std::string& san,
                                      "--cert-dir",   certs,
                                      "--record-dir", recordDir(),
                                      "--mode",       mode,
-                                     "--mode-file",  dir_ / "mode"};
+                                     "--mode-file",  dir_ / "mode",
+                                     "--body-file",  dir_ / "body"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (std::string& arg : args) {
@@ -87,6 +88,11 @@ std::string StandInService::endpoint() const {
 
 void StandInService::setMode(const std::string& mode) {
     dir_.write("mode", mode + "\n");
+}
+
+void StandInService::setReplyBody(const std::string& body) {
+    dir_.write("body", body);
+    setMode("body");
 }
 
 int StandInService::requestCount() const {

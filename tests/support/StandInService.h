@@ -29,6 +29,8 @@ class StandInService {
 
     // Changes the mode for the following requests.
     void setMode(const std::string& mode);
+    // From now on the endpoint answers these bytes (HTTP 200, text/xml).
+    void setReplyBody(const std::string& body);
 
     // Requests recorded so far and, for request n (from 1), its header text
     // (request line and header lines), body and client port.

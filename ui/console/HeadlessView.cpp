@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "platform/Exceptions.h"
+#include "sage/CompanyList.h"
 
 namespace quillmere {
 
@@ -30,7 +31,7 @@ std::optional<int> ChartNumberOf(const std::string& item) {
 std::string QuotedList(const std::vector<std::string>& names) {
     std::string list;
     for (const std::string& name : names) {
-        list += (list.empty() ? "\"" : ", \"") + name + "\"";
+        list += (list.empty() ? "\"" : ", \"") + VisibleText(name) + "\"";
     }
     return list;
 }
@@ -38,15 +39,20 @@ std::string QuotedList(const std::vector<std::string>& names) {
 }  // namespace
 
 std::string TerminalLines(const std::string& text) {
+    // Each line shown with its control characters escaped: a text may hold
+    // names read from files, which must not drive the terminal.
     std::string lines;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            lines += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            lines += text[i];
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        lines += VisibleText(std::string_view(text).substr(start, end - start));
+        if (end == text.size()) {
+            break;
+        }
+        lines += '\n';
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') {
+            ++start;
         }
     }
     return lines;
@@ -208,13 +214,44 @@ std::optional<int> HeadlessView::chooseCompany(
         refuseChoice("the Sage home directory lists " + std::to_string(rows.size()) +
                      " companies; choose one with --company: " + QuotedList(names));
     }
-    const auto it = std::find(names.begin(), names.end(), *company);
-    if (it == names.end()) {
-        refuseChoice("--company: no company is named \"" + *company + "\"" +
+    // By name; where two companies share it, by directory: the one the
+    // chooser shows (blanks as "_") or its data directory "<dir>/ACCDATA".
+    std::vector<std::size_t> matches;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].first == *company) {
+            matches.push_back(i);
+        }
+    }
+    if (matches.empty()) {
+        std::string shown = *company;
+        std::replace(shown.begin(), shown.end(), ' ', '_');
+        while (shown.size() > 1 && shown.back() == '/') {
+            shown.pop_back();
+        }
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const std::string& path = rows[i].second;
+            const std::size_t dir = path.rfind('/');
+            if (path == shown || (dir != std::string::npos && path.substr(0, dir) == shown)) {
+                matches.push_back(i);
+            }
+        }
+    }
+    if (matches.size() > 1) {
+        std::vector<std::string> directories;
+        for (const std::size_t i : matches) {
+            const std::string& path = rows[i].second;
+            directories.push_back(path.substr(0, path.rfind('/')));
+        }
+        refuseChoice("--company: " + std::to_string(matches.size()) + " companies are named \"" +
+                     VisibleText(*company) +
+                     "\"; choose one by its directory: " + QuotedList(directories));
+    }
+    if (matches.empty()) {
+        refuseChoice("--company: no company is named \"" + VisibleText(*company) + "\"" +
                      (names.empty() ? std::string("; the company list names none")
                                     : "; the companies are " + QuotedList(names)));
     }
-    return static_cast<int>(it - names.begin()) + 1;  // grid rows start under the header
+    return static_cast<int>(matches.front()) + 1;  // grid rows start under the header
 }
 
 int HeadlessView::chooseChart(const std::vector<std::string>& items) {

@@ -64,6 +64,7 @@ class HeadlessView : public WizardView {
     void setProgressMax(int maximum) override;
     void setProgressPosition(int position) override;
     void processMessages() override;
+    bool stopPending() const override { return interruptPending && interruptPending(); }
     void setTimerEnabled(bool) override {}
     void closeWindow() override;
     std::optional<std::string> browseForFolder(const std::string& prompt,

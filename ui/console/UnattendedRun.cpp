@@ -4,6 +4,7 @@
 
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
+#include "sage/CompanyList.h"
 
 namespace quillmere {
 
@@ -27,6 +28,15 @@ class NoBrowserSystem : public System {
   private:
     System& host_;
 };
+
+// Whether --company names the chosen company by its directory (the data path
+// without its last part, ACCDATA).
+bool NamesDirectory(std::string company, const std::string& dataPath) {
+    while (company.size() > 1 && company.back() == '/') {
+        company.pop_back();
+    }
+    return company == dataPath.substr(0, dataPath.rfind('/'));
+}
 
 class Walk {
   public:
@@ -115,9 +125,10 @@ int RunUnattended(const ExportOptions& options, const std::string& password, Hea
         return walk.stopped();
     }
     // A single company is taken without the chooser: --company must name it.
-    if (options.company && !form.CompanyPath.empty() && form.CompanyName != *options.company) {
-        return walk.usage("--company: no company is named \"" + *options.company +
-                          "\"; the company is \"" + form.CompanyName + "\"");
+    if (options.company && !form.CompanyPath.empty() && form.CompanyName != *options.company &&
+        !NamesDirectory(*options.company, form.CompanyPath)) {
+        return walk.usage("--company: no company is named \"" + VisibleText(*options.company) +
+                          "\"; the company is \"" + VisibleText(form.CompanyName) + "\"");
     }
     view.setText("txtUserID", options.user);
     view.setText("txtPassword", password);
