@@ -1,6 +1,7 @@
 // Finish, second half: the upload of the export archive and the hand-off to
 // the service's import page.
 #include "app/ufMain.h"
+#include "platform/FileBytes.h"
 #include "platform/Files.h"
 
 namespace quillmere {
@@ -27,7 +28,9 @@ void TfrmMain::SubmitArchive(const std::string& archivePath) {
         VureDevuAPISoap service = GetServiceBinding(HTTPRIO1, ServiceBase);
         Log("API Called");
         Log("Convert zip file");
-        const std::vector<std::uint8_t> archive = ReadFileBytes(archivePath);
+        // Opened and its first block read here; the rest is read as the
+        // upload sends it, so the archive never sits in memory whole.
+        FileBytes archive(archivePath);
         Log("Get Vuredevu URL");
         const std::string identifier = service.SageFile(archive, UploadReference);
         view_.addStatusLine("Transfer Complete!");
