@@ -240,11 +240,12 @@ class Deflater {
     z_stream stream_{};
 };
 
-// Reads the file once: its facts, size and CRC, and its deflated data into
-// the scratch file. Decides between deflated and stored.
 // Raised inside a worker that was told to stop.
 struct DeflateStopped {};
 
+// Reads the file once: its facts, size and CRC, and its deflated data into
+// the scratch file. Decides between deflated and stored. `stop`, when given,
+// is looked at before each block.
 PreparedEntry PrepareEntry(const std::string& name, const std::string& path, ScratchFile& scratch,
                            const std::atomic<bool>* stop = nullptr) {
     std::error_code ec;
