@@ -1,7 +1,8 @@
 // Finish, first half: the export run. The chart categories, then the eight
 // tables, each streamed to its file beside the program and added to the
-// export archive, which is written at the end; the loose files are deleted
-// and the archive goes on to the submission.
+// export archive (deflated on a worker while the next table exports), which
+// is written at the end; the loose files are deleted and the archive goes on
+// to the submission.
 #include "app/ufMain.h"
 #include "export/ArchiveName.h"
 #include "export/ExportTables.h"
@@ -71,7 +72,7 @@ void TfrmMain::cmdFinishClick() {
             }
             file.Commit();
             tableFiles.push_back(file.Path());
-            zipMain.addFile(file.Path());
+            zipMain.addFinishedFile(file.Path());  // deflated while the next table exports
         }
 
         Log("Closing Zip file and saving to disk");

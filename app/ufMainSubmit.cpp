@@ -2,6 +2,7 @@
 // the service's import page.
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
+#include "platform/FileBytes.h"
 #include "platform/Files.h"
 #include "service/ImportIdentifier.h"
 
@@ -29,7 +30,9 @@ void TfrmMain::SubmitArchive(const std::string& archivePath) {
         VureDevuAPISoap service = GetServiceBinding(HTTPRIO1, ServiceBase);
         Log("API Called");
         Log("Convert zip file");
-        const std::vector<std::uint8_t> archive = ReadFileBytes(archivePath);
+        // Opened and its first block read here; the rest is read as the
+        // upload sends it, so the archive never sits in memory whole.
+        FileBytes archive(archivePath);
         Log("Get Vuredevu URL");
         std::string identifier;
         try {

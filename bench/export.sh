@@ -3,9 +3,12 @@
 # large-company.sql: 200,000 splits with three journal lines each, 50,000
 # allocations, 5,000 accounts per ledger), exported (a) by Finish's export run
 # through the program (export_bench, no upload) and (b) by the same eight
-# queries through psql's \copy to CSV followed by zip -6 of the eight files.
-# Prints the wall time and peak memory of each, the peak memory of (a) for a
-# company a quarter the size, and last "ratio: R", R = a / b (best of RUNS).
+# queries through psql's \copy to CSV followed by zip -6 of the eight files,
+# and (c) the driver floor: the program's eight queries through the same data
+# source and query settings, every record fetched and thrown away (export_bench
+# --floor). Prints the wall time and peak memory of each, the peak memory of
+# (a) for a company a quarter the size, "floor ratio: F", F = a / c, and last
+# "ratio: R", R = a / b (best of RUNS).
 #   bench/export.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=${1:?usage: bench/export.sh BUILD_DIR [RUNS]}
@@ -40,6 +43,13 @@ export_run() {
     local state=$1 out=$2
     rm -rf "$out" && mkdir -p "$out"
     (. "$state/env" && peak_of "$bench" "$out")
+}
+
+# (c) the driver floor
+floor_run() {
+    local state=$1 out=$2
+    rm -rf "$out" && mkdir -p "$out"
+    (. "$state/env" && peak_of "$bench" --floor "$out")
 }
 
 # (b) psql \copy of the same eight queries, then zip -6
@@ -78,8 +88,11 @@ copy_run() {
     echo "$peak"
 }
 
-ours=() theirs=() ours_kb=0 theirs_kb=0
+ours=() theirs=() floors=() ours_kb=0 theirs_kb=0 floor_kb=0
 for _ in $(seq "$runs"); do
+    start=$(now); kb=$(floor_run "$work/large" "$work/c"); end=$(now)
+    floors+=("$(python3 -c "print(round($end - $start, 3))")")
+    (( kb > floor_kb )) && floor_kb=$kb
     start=$(now); kb=$(export_run "$work/large" "$work/a"); end=$(now)
     ours+=("$(python3 -c "print(round($end - $start, 3))")")
     (( kb > ours_kb )) && ours_kb=$kb
@@ -92,8 +105,11 @@ quarter_kb=$(export_run "$work/quarter" "$work/q")
 archive=$(ls "$work"/a/*.zip)
 t_ours=$(best "${ours[@]}")
 t_theirs=$(best "${theirs[@]}")
+t_floor=$(best "${floors[@]}")
 echo "company: 200000 splits x 3 journal lines, 50000 allocations, 5000 accounts per ledger"
 echo "(a) export run: ${t_ours} s (runs: ${ours[*]}), peak memory $((ours_kb / 1024)) MiB, archive $(stat -c %s "$archive") bytes"
 echo "(a) on a quarter of the company: peak memory $((quarter_kb / 1024)) MiB"
 echo "(b) psql \\copy + zip -6: ${t_theirs} s (runs: ${theirs[*]}), peak memory $((theirs_kb / 1024)) MiB, archive $(stat -c %s "$work/b/archive.zip") bytes"
+echo "(c) driver floor (the eight queries, records fetched and dropped): ${t_floor} s (runs: ${floors[*]}), peak memory $((floor_kb / 1024)) MiB"
+echo "floor ratio: $(python3 -c "print(round($t_ours / $t_floor, 3))")"
 echo "ratio: $(python3 -c "print(round($t_ours / $t_theirs, 3))")"

@@ -26,19 +26,29 @@ char ToCp1252(char32_t c) {
 
 }  // namespace
 
-std::string Cp1252FromUtf16(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
+void AppendCp1252FromUtf16(std::string& out, std::u16string_view text) {
+    // ASCII, nearly every character of a table, goes straight through.
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    char* to = out.data() + start;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (c < 0x80) {
+            *to++ = static_cast<char>(c);
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] <= 0xDFFF) {
             ++i;  // a character beyond the BMP: one "?"
-            out += '?';
+            *to++ = '?';
         } else {
-            out += ToCp1252(c);
+            *to++ = ToCp1252(c);
         }
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+std::string Cp1252FromUtf16(std::u16string_view text) {
+    std::string out;
+    AppendCp1252FromUtf16(out, text);
     return out;
 }
 

@@ -7,12 +7,16 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <future>
+#include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -56,7 +60,20 @@ struct FileFacts {
     std::time_t modified = 0;
     zip_uint8_t opsys = ZIP_OPSYS_UNIX;
     zip_uint32_t attributes = 0;
+    // What tells this file from a rewritten or replaced one: the file's
+    // identity, size and modification time to the nanosecond.
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t modifiedNs = 0;
+
+    bool SameFile(const FileFacts& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modifiedNs == other.modifiedNs && attributes == other.attributes;
+    }
 };
+
+#ifndef _WIN32
+FileFacts FactsOf(const struct stat& st);
+#endif
 
 FileFacts ReadFileFacts(std::FILE* f, const std::string& path) {
     FileFacts facts;
@@ -69,19 +86,50 @@ FileFacts ReadFileFacts(std::FILE* f, const std::string& path) {
     facts.opsys = ZIP_OPSYS_DOS;
     const DWORD attrs = GetFileAttributesW(FsPath(path).c_str());
     facts.attributes = attrs == INVALID_FILE_ATTRIBUTES ? 0 : (attrs & 0xFF);
+    facts.device = static_cast<std::uint64_t>(st.st_dev);
+    facts.inode = static_cast<std::uint64_t>(st.st_ino);
+    facts.size = static_cast<std::uint64_t>(st.st_size);
+    facts.modifiedNs = static_cast<std::int64_t>(st.st_mtime) * 1000000000;
 #else
     (void)path;
     struct stat st {};
     if (::fstat(fileno(f), &st) != 0) {
         throw EInOutError::FromErrno(errno);
     }
+    facts = FactsOf(st);
+#endif
+    return facts;
+}
+
+#ifndef _WIN32
+FileFacts FactsOf(const struct stat& st) {
+    FileFacts facts;
     facts.modified = st.st_mtime;
     facts.opsys = ZIP_OPSYS_UNIX;
     // As zip tools on POSIX record it: the mode above, the DOS read-only bit below.
     facts.attributes =
         (static_cast<zip_uint32_t>(st.st_mode) << 16) | ((st.st_mode & S_IWUSR) ? 0u : 0x01u);
-#endif
+    facts.device = static_cast<std::uint64_t>(st.st_dev);
+    facts.inode = static_cast<std::uint64_t>(st.st_ino);
+    facts.size = static_cast<std::uint64_t>(st.st_size);
+    facts.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                       static_cast<std::int64_t>(st.st_mtim.tv_nsec);
     return facts;
+}
+#endif
+
+// The facts of the file at `path` as it is now; nothing when it cannot be
+// examined (its error is raised when it is read).
+std::optional<FileFacts> CurrentFacts(const std::string& path) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        return std::nullopt;
+    }
+    try {
+        return ReadFileFacts(f.get(), path);
+    } catch (const EInOutError&) {
+        return std::nullopt;
+    }
 }
 
 // One entry as close() writes it, after its file has been read and deflated.
@@ -192,10 +240,16 @@ class Deflater {
     z_stream stream_{};
 };
 
+// Raised inside a worker that was told to stop.
+struct DeflateStopped {};
+
 // Reads the file once: its facts, size and CRC, and its deflated data into
-// the scratch file. Decides between deflated and stored.
+// the scratch file. Decides between deflated and stored. `stop` (the user's
+// stop, raised as EAbort) and `workerStop` (a worker told to end), when
+// given, are looked at before each block.
 PreparedEntry PrepareEntry(const std::string& name, const std::string& path, ScratchFile& scratch,
-                           const std::function<bool()>& stop) {
+                           const std::function<bool()>& stop,
+                           const std::atomic<bool>* workerStop = nullptr) {
     std::error_code ec;
     if (fs::is_directory(FsPath(path), ec)) {
         throw EInOutError(5);
@@ -213,6 +267,9 @@ PreparedEntry PrepareEntry(const std::string& name, const std::string& path, Scr
     unsigned char block[kBlockSize];
     uLong crc = crc32(0L, Z_NULL, 0);
     for (;;) {
+        if (workerStop != nullptr && workerStop->load(std::memory_order_relaxed)) {
+            throw DeflateStopped{};
+        }
         if (stop && stop()) {
             throw EAbort();
         }
@@ -244,6 +301,106 @@ PreparedEntry PrepareEntry(const std::string& name, const std::string& path, Scr
     }
     return entry;
 }
+
+// An entry read and deflated on a worker as soon as its file was added as
+// finished, into a scratch file of its own.
+struct EarlyJob {
+    std::string name;
+    std::string path;
+    std::unique_ptr<ScratchFile> scratch;
+    PreparedEntry entry;
+    std::exception_ptr failure;
+    bool done = false;  // guarded by the pool's mutex
+};
+
+// The workers that deflate finished files while the caller goes on. Jobs run
+// in the order they came, on at most `MaxThreads()` threads; the threads are
+// started as jobs arrive and end when the pool goes.
+class DeflatePool {
+  public:
+    explicit DeflatePool(std::string archivePath) : archivePath_(std::move(archivePath)) {}
+    // Stops the workers: a job not started is dropped, a running one stops
+    // at its next block; returns once every thread has ended.
+    ~DeflatePool() {
+        stopping_ = true;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& thread : threads_) {
+            thread.join();
+        }
+    }
+    DeflatePool(const DeflatePool&) = delete;
+    DeflatePool& operator=(const DeflatePool&) = delete;
+
+    std::shared_ptr<EarlyJob> Submit(const std::string& name, const std::string& path) {
+        auto job = std::make_shared<EarlyJob>();
+        job->name = name;
+        job->path = path;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(job);
+            if (threads_.size() < MaxThreads() && idle_ == 0) {
+                threads_.emplace_back([this] { Run(); });
+            }
+        }
+        wake_.notify_one();
+        return job;
+    }
+
+    // Waits until the job has ended, well or not.
+    void Wait(const EarlyJob& job) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [&] { return job.done; });
+    }
+
+  private:
+    // The caller's thread makes the lines and the data source's fetch runs
+    // on a thread of its own: the workers take the cores beyond those two,
+    // and at least one.
+    static std::size_t MaxThreads() {
+        const std::size_t cores = std::thread::hardware_concurrency();
+        return std::clamp<std::size_t>(cores > 2 ? cores - 2 : 1, 1, 4);
+    }
+
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            ++idle_;
+            wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+            --idle_;
+            if (stop_) {
+                return;
+            }
+            std::shared_ptr<EarlyJob> job = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            try {
+                job->scratch = std::make_unique<ScratchFile>(archivePath_);
+                job->entry = PrepareEntry(job->name, job->path, *job->scratch, {}, &stopping_);
+                job->scratch->finish();
+            } catch (...) {
+                job->failure = std::current_exception();
+            }
+            lock.lock();
+            job->done = true;
+            finished_.notify_all();
+        }
+    }
+
+    const std::string archivePath_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    std::deque<std::shared_ptr<EarlyJob>> queue_;
+    std::size_t idle_ = 0;
+    bool stop_ = false;
+    // Read by the running jobs between two blocks, without the mutex.
+    std::atomic<bool> stopping_{false};
+    std::vector<std::thread> threads_;
+};
 
 // Prepares the pending entries (name, file) in their order, deflating
 // several files at once on the machine's cores, each worker into a scratch
@@ -411,10 +568,28 @@ struct ZipWriter::State {
     std::vector<std::string> existing;
     // Pending entries: bare name and the file to read at close, in order.
     std::vector<std::pair<std::string, std::string>> pending;
+    // Beside each pending entry: its early deflation when its file was added
+    // as finished, else null.
+    std::vector<std::shared_ptr<EarlyJob>> early;
+    std::unique_ptr<DeflatePool> pool;
 
     ~State() {
+        pool.reset();  // no worker outlives the writer
         if (archive) {
             zip_discard(archive);
+        }
+    }
+
+    // Records a pending entry, replacing one of the same name in its place.
+    void Add(const std::string& name, const std::string& filePath, std::shared_ptr<EarlyJob> job) {
+        auto same = std::find_if(pending.begin(), pending.end(),
+                                 [&](const auto& entry) { return entry.first == name; });
+        if (same != pending.end()) {
+            same->second = filePath;
+            early[static_cast<std::size_t>(same - pending.begin())] = std::move(job);
+        } else {
+            pending.emplace_back(name, filePath);
+            early.push_back(std::move(job));
         }
     }
 };
@@ -497,22 +672,27 @@ void ZipWriter::open(const std::string& archivePath) {
     state_ = std::move(state);
 }
 
-void ZipWriter::addFile(const std::string& filePath) {
+std::string ZipWriter::entryNameOf(const std::string& filePath) const {
     if (!state_) {
         throw EZipError("No zip archive is open");
     }
-    const std::string name = BareFileName(filePath);
+    std::string name = BareFileName(filePath);
     if (name.empty()) {
         throw EZipError("No file name in " + filePath);
     }
-    auto& pending = state_->pending;
-    auto same = std::find_if(pending.begin(), pending.end(),
-                             [&](const auto& entry) { return entry.first == name; });
-    if (same != pending.end()) {
-        same->second = filePath;
-    } else {
-        pending.emplace_back(name, filePath);
+    return name;
+}
+
+void ZipWriter::addFile(const std::string& filePath) {
+    state_->Add(entryNameOf(filePath), filePath, nullptr);
+}
+
+void ZipWriter::addFinishedFile(const std::string& filePath) {
+    const std::string name = entryNameOf(filePath);
+    if (!state_->pool) {
+        state_->pool = std::make_unique<DeflatePool>(state_->path);
     }
+    state_->Add(name, filePath, state_->pool->Submit(name, filePath));
 }
 
 void ZipWriter::setStopCheck(std::function<bool()> check) {
@@ -527,9 +707,35 @@ void ZipWriter::close() {
     std::unique_ptr<State> state = std::move(state_);
     zip_t* za = state->archive;
 
+    // Entries deflated early are used when their file is still the one that
+    // was read; the others (and any whose early work failed) are read now,
+    // so the archive holds the files as they are at close either way.
     std::vector<std::unique_ptr<ScratchFile>> scratches;
-    const std::vector<PreparedEntry> prepared =
-        PrepareEntries(state->pending, state->path, scratches, stopCheck_);
+    std::vector<PreparedEntry> prepared(state->pending.size());
+    std::vector<std::pair<std::string, std::string>> toRead;
+    std::vector<std::size_t> toReadIndex;
+    for (std::size_t i = 0; i < state->pending.size(); ++i) {
+        const std::shared_ptr<EarlyJob>& job = state->early[i];
+        if (job) {
+            state->pool->Wait(*job);
+            if (!job->failure) {
+                const std::optional<FileFacts> now = CurrentFacts(job->path);
+                if (now && now->SameFile(job->entry.facts)) {
+                    prepared[i] = job->entry;
+                    scratches.push_back(std::move(job->scratch));
+                    continue;
+                }
+            }
+        }
+        toRead.push_back(state->pending[i]);
+        toReadIndex.push_back(i);
+    }
+    state->pool.reset();
+    state->early.clear();
+    std::vector<PreparedEntry> read = PrepareEntries(toRead, state->path, scratches, stopCheck_);
+    for (std::size_t k = 0; k < read.size(); ++k) {
+        prepared[toReadIndex[k]] = std::move(read[k]);
+    }
 
     for (const PreparedEntry& entry : prepared) {
         zip_source_t* source;

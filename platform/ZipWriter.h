@@ -24,7 +24,8 @@
 //
 // Memory does not grow with the size of the files: each file is deflated once,
 // in blocks, into a scratch file beside the archive, and libzip copies the
-// deflated bytes from there into the archive unchanged.
+// deflated bytes from there into the archive unchanged. A file added with
+// addFinishedFile() is deflated as soon as it is added (see there).
 //
 // Failures raise quillmere::Exception subclasses: EInOutError for a file that
 // cannot be created, read or written (its run-time code from the system's
@@ -70,6 +71,16 @@ class ZipWriter {
     // the pending entries in the order they were first added.
     void addFile(const std::string& filePath);
 
+    // As addFile, for a file that is complete and stays as it is until
+    // close: its entry is read and deflated at once, on a worker thread,
+    // while the caller goes on (the next table exports meanwhile). close()
+    // uses that work only when the file is still the one that was read (same
+    // file, size, modification time and attributes) and reads the file again
+    // otherwise, also when the early work failed: the archive's bytes and the
+    // errors raised are those of addFile. Releasing the writer stops the
+    // workers and waits for them; none outlives it.
+    void addFinishedFile(const std::string& filePath);
+
     // Reads, compresses and writes every pending entry, writes the archive to
     // its path and releases the writer (also when it fails).
     void close();
@@ -89,6 +100,7 @@ class ZipWriter {
 
   private:
     struct State;
+    std::string entryNameOf(const std::string& filePath) const;
     std::unique_ptr<State> state_;
     std::function<bool()> stopCheck_;
 };

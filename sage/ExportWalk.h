@@ -93,6 +93,16 @@ class RowSink {
   public:
     virtual ~RowSink() = default;
     virtual void Add(const std::string& line) = 0;
+    // False: the walk fetches every record and makes no line at all (not
+    // even the header), so the cost of the data source alone shows.
+    virtual bool WantsLines() const { return true; }
+};
+
+// Takes no lines: the export's query is walked and its records thrown away.
+class DiscardedRows : public RowSink {
+  public:
+    void Add(const std::string&) override {}
+    bool WantsLines() const override { return false; }
 };
 
 // The row list: appends to a list of lines that the caller owns.
@@ -131,6 +141,18 @@ class RowFile : public RowSink {
 // first call (so a column missing from the result fails on the first line).
 std::string RowLine(const ExportDefinition& definition, const odbc::Query& query,
                     const RegionalSettings& settings, std::vector<int>& fields);
+
+// The regional formats of quoted and of bare values (BareValueSettings),
+// made once per table rather than once per line.
+struct RowFormats {
+    explicit RowFormats(const RegionalSettings& settings);
+    RegionalSettings quoted;
+    RegionalSettings bare;
+};
+
+// RowLine appended to `line`: the walk reuses one line buffer for a table.
+void AppendRowLine(std::string& line, const ExportDefinition& definition, const odbc::Query& query,
+                   const RowFormats& formats, std::vector<int>& fields);
 
 // The SQL text with its first "%s" replaced by `sortColumn` as given.
 std::string WithSortColumn(const std::string& sql, const std::string& sortColumn);

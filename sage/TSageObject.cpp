@@ -184,11 +184,19 @@ void TSageObject::WalkQuery(const std::string& sql, bool countRecords,
 void TSageObject::ExportRows(const ExportDefinition& definition, const std::string& sortColumn,
                              RowSink& rows) {
     const std::string sql = WithSortColumn(definition.sql, sortColumn);
+    if (!rows.WantsLines()) {
+        WalkQuery(sql, definition.countRecords, [](const ExportRecord&) {});
+        return;
+    }
     rows.Add(definition.header);
     std::vector<int> fields;
+    const RowFormats formats(Settings);
+    std::string line;
     WalkQuery(sql, definition.countRecords, [&](const ExportRecord& record) {
         if (!definition.filter || definition.filter(record)) {
-            rows.Add(RowLine(definition, record.Query(), Settings, fields));
+            line.clear();
+            AppendRowLine(line, definition, record.Query(), formats, fields);
+            rows.Add(line);
         }
     });
 }

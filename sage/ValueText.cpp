@@ -1,5 +1,6 @@
 #include "sage/ValueText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -48,7 +49,7 @@ thread_local FormatCache TimeTexts;
 
 }  // namespace
 
-std::string DecimalValueText(std::string_view digits, char decimalSeparator) {
+void AppendDecimalValueText(std::string& out, std::string_view digits, char decimalSeparator) {
     std::string_view s = digits;
     while (!s.empty() && s.front() == ' ') {
         s.remove_prefix(1);
@@ -62,49 +63,65 @@ std::string DecimalValueText(std::string_view digits, char decimalSeparator) {
         s.remove_prefix(1);
     }
     const auto point = s.find('.');
-    std::string whole(s.substr(0, point));
-    std::string fraction(point == std::string_view::npos ? std::string_view()
-                                                         : s.substr(point + 1));
-    for (char c : whole + fraction) {
-        if (c < '0' || c > '9') {
-            return std::string(digits);  // not a plain number (NaN, ...): as delivered
-        }
+    const std::string_view whole = s.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : s.substr(point + 1);
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (!std::all_of(whole.begin(), whole.end(), isDigit) ||
+        !std::all_of(fraction.begin(), fraction.end(), isDigit)) {
+        out += digits;  // not a plain number (NaN, ...): as delivered
+        return;
     }
+    // A carry digit, the whole digits ("0" for none) and four places,
+    // rounded half away from zero at the fourth place.
+    char stack[96];
+    std::string heap;
+    const std::size_t wholeSize = whole.empty() ? 1 : whole.size();
+    const std::size_t size = 1 + wholeSize + 4;
+    char* buf = stack;
+    if (size > sizeof stack) {
+        heap.resize(size);
+        buf = heap.data();
+    }
+    buf[0] = '0';
     if (whole.empty()) {
-        whole = "0";
+        buf[1] = '0';
+    } else {
+        std::copy(whole.begin(), whole.end(), buf + 1);
     }
-    // Round half away from zero at the fourth place.
-    const bool roundUp = fraction.size() > 4 && fraction[4] >= '5';
-    fraction.resize(std::min<std::size_t>(fraction.size(), 4));
-    if (roundUp) {
-        fraction.resize(4, '0');
-        std::string all = whole + fraction;
-        int i = static_cast<int>(all.size()) - 1;
-        while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') {
-            all[static_cast<std::size_t>(i--)] = '0';
+    char* places = buf + 1 + wholeSize;
+    for (std::size_t i = 0; i < 4; ++i) {
+        places[i] = i < fraction.size() ? fraction[i] : '0';
+    }
+    if (fraction.size() > 4 && fraction[4] >= '5') {
+        char* d = buf + size - 1;
+        while (*d == '9') {
+            *d-- = '0';
         }
-        if (i < 0) {
-            all.insert(all.begin(), '1');
-        } else {
-            ++all[static_cast<std::size_t>(i)];
-        }
-        whole = all.substr(0, all.size() - 4);
-        fraction = all.substr(all.size() - 4);
+        ++*d;  // stops at the carry digit at the latest
     }
-    while (!fraction.empty() && fraction.back() == '0') {
-        fraction.pop_back();
+    std::size_t placesKept = 4;
+    while (placesKept > 0 && places[placesKept - 1] == '0') {
+        --placesKept;
     }
-    const auto nonZero = whole.find_first_not_of('0');
-    whole = nonZero == std::string::npos ? "0" : whole.substr(nonZero);
-    std::string out;
-    if (negative && !(whole == "0" && fraction.empty())) {
+    const char* first = buf;
+    while (first < places - 1 && *first == '0') {
+        ++first;
+    }
+    const bool zero = first == places - 1 && *first == '0' && placesKept == 0;
+    if (negative && !zero) {
         out += '-';
     }
-    out += whole;
-    if (!fraction.empty()) {
+    out.append(first, static_cast<std::size_t>(places - first));
+    if (placesKept > 0) {
         out += decimalSeparator;
-        out += fraction;
+        out.append(places, placesKept);
     }
+}
+
+std::string DecimalValueText(std::string_view digits, char decimalSeparator) {
+    std::string out;
+    AppendDecimalValueText(out, digits, decimalSeparator);
     return out;
 }
 
@@ -161,7 +178,10 @@ std::string FloatValueText(double value, char decimalSeparator) {
     return out;
 }
 
-std::string DateValueText(const odbc::DateValue& date, const RegionalSettings& settings) {
+namespace {
+
+// The cached texts, by reference: valid until the next call on this thread.
+const std::string& DateText(const odbc::DateValue& date, const RegionalSettings& settings) {
     const int key = (date.year * 16 + date.month) * 32 + date.day;
     return DateTexts.Text(settings.localeName, settings.shortDateFormat, key, [&] {
         return Cp1252FromUtf8(FormatDatePicture(date.year, date.month, date.day,
@@ -170,7 +190,7 @@ std::string DateValueText(const odbc::DateValue& date, const RegionalSettings& s
     });
 }
 
-std::string TimeValueText(const odbc::TimeValue& time, const RegionalSettings& settings) {
+const std::string& TimeText(const odbc::TimeValue& time, const RegionalSettings& settings) {
     const int key = (time.hour * 64 + time.minute) * 64 + time.second;
     return TimeTexts.Text(settings.localeName, settings.longTimeFormat, key, [&] {
         return Cp1252FromUtf8(FormatTimePicture(time.hour, time.minute, time.second,
@@ -179,40 +199,69 @@ std::string TimeValueText(const odbc::TimeValue& time, const RegionalSettings& s
     });
 }
 
-std::string TimestampValueText(const odbc::TimestampValue& stamp,
-                               const RegionalSettings& settings) {
-    std::string text = DateValueText(stamp.date, settings);
+void AppendTimestampText(std::string& out, const odbc::TimestampValue& stamp,
+                         const RegionalSettings& settings) {
+    out += DateText(stamp.date, settings);
     const bool midnight = stamp.time.hour == 0 && stamp.time.minute == 0 &&
                           stamp.time.second == 0 && stamp.fraction < 1000000;
     if (!midnight) {
-        text += ' ';
-        text += TimeValueText(stamp.time, settings);
+        out += ' ';
+        out += TimeText(stamp.time, settings);
     }
+}
+
+}  // namespace
+
+std::string DateValueText(const odbc::DateValue& date, const RegionalSettings& settings) {
+    return DateText(date, settings);
+}
+
+std::string TimeValueText(const odbc::TimeValue& time, const RegionalSettings& settings) {
+    return TimeText(time, settings);
+}
+
+std::string TimestampValueText(const odbc::TimestampValue& stamp,
+                               const RegionalSettings& settings) {
+    std::string text;
+    AppendTimestampText(text, stamp, settings);
     return text;
 }
 
-std::string ValueText(const odbc::Query& query, int field, const RegionalSettings& settings) {
+void AppendValueText(std::string& out, const odbc::Query& query, int field,
+                     const RegionalSettings& settings) {
     if (query.IsNull(field)) {
-        return {};
+        return;
     }
     switch (query.Kind(field)) {
         case odbc::ValueKind::Text:
         case odbc::ValueKind::Integer:
-            return query.AsText(field);
+            query.AppendText(field, out);
+            return;
         case odbc::ValueKind::Decimal:
-            return DecimalValueText(query.DecimalText(field), settings.decimalSeparator);
+            AppendDecimalValueText(out, query.DecimalView(field), settings.decimalSeparator);
+            return;
         case odbc::ValueKind::Float:
-            return FloatValueText(query.AsFloat(field), settings.decimalSeparator);
+            out += FloatValueText(query.AsFloat(field), settings.decimalSeparator);
+            return;
         case odbc::ValueKind::Date:
-            return DateValueText(query.AsDate(field), settings);
+            out += DateText(query.AsDate(field), settings);
+            return;
         case odbc::ValueKind::Time:
-            return TimeValueText(query.AsTime(field), settings);
+            out += TimeText(query.AsTime(field), settings);
+            return;
         case odbc::ValueKind::Timestamp:
-            return TimestampValueText(query.AsTimestamp(field), settings);
+            AppendTimestampText(out, query.AsTimestamp(field), settings);
+            return;
         case odbc::ValueKind::Boolean:
-            return query.AsBoolean(field) ? "True" : "False";
+            out += query.AsBoolean(field) ? "True" : "False";
+            return;
     }
-    return {};
+}
+
+std::string ValueText(const odbc::Query& query, int field, const RegionalSettings& settings) {
+    std::string out;
+    AppendValueText(out, query, field, settings);
+    return out;
 }
 
 RegionalSettings BareValueSettings(const RegionalSettings& settings) {

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <climits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "service/ServiceErrors.h"
@@ -343,8 +344,13 @@ std::string Base64Lines(std::span<const std::uint8_t> bytes) {
     return out;
 }
 
-std::string WriteRequest(const TPortTypeDecl& portType, const TOperationDecl& operation,
-                         const std::vector<SoapValue>& inputs) {
+namespace {
+
+// The request body; with `streamed` set, the content of that input (bytes)
+// is left out and `*split` is where it belongs.
+std::string WriteRequestText(const TPortTypeDecl& portType, const TOperationDecl& operation,
+                             const std::vector<SoapValue>& inputs,
+                             std::optional<std::size_t> streamed, std::size_t* split) {
     if (inputs.size() != operation.inputs.size()) {
         throw std::invalid_argument(std::string(operation.name) + " takes " +
                                     std::to_string(operation.inputs.size()) + " inputs");
@@ -373,6 +379,13 @@ std::string WriteRequest(const TPortTypeDecl& portType, const TOperationDecl& op
     AppendEscaped(out, portType.nameSpace);
     out += "\">";
     for (std::size_t i = 0; i < inputs.size(); ++i) {
+        if (streamed == i) {
+            const std::string& name = operation.inputs[i].name;
+            out += '<' + name + '>';
+            *split = out.size();
+            out += "</" + name + '>';
+            continue;
+        }
         AppendElement(out, portType, operation.inputs[i].name, operation.inputs[i].type, inputs[i]);
     }
     out += "</";
@@ -380,6 +393,24 @@ std::string WriteRequest(const TPortTypeDecl& portType, const TOperationDecl& op
     out += '>';
     out += Tail;
     return out;
+}
+
+}  // namespace
+
+std::string WriteRequest(const TPortTypeDecl& portType, const TOperationDecl& operation,
+                         const std::vector<SoapValue>& inputs) {
+    return WriteRequestText(portType, operation, inputs, std::nullopt, nullptr);
+}
+
+RequestAround WriteRequestAround(const TPortTypeDecl& portType, const TOperationDecl& operation,
+                                 const std::vector<SoapValue>& inputs, std::size_t streamedInput) {
+    if (streamedInput >= inputs.size() || inputs[streamedInput].kind != SoapValue::Kind::Bytes) {
+        throw std::invalid_argument(std::string(operation.name) + ": input " +
+                                    std::to_string(streamedInput) + " takes no bytes");
+    }
+    std::size_t split = 0;
+    std::string text = WriteRequestText(portType, operation, inputs, streamedInput, &split);
+    return {text.substr(0, split), text.substr(split)};
 }
 
 const SoapOutput* SoapReply::Output(std::string_view name) const {

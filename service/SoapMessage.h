@@ -30,6 +30,17 @@ std::size_t Base64LinesSize(std::size_t byteCount);
 std::string WriteRequest(const TPortTypeDecl& portType, const TOperationDecl& operation,
                          const std::vector<SoapValue>& inputs);
 
+// The request of WriteRequest split around the content of one input that
+// holds bytes: `head` ends with that input's start tag and `tail` begins with
+// its end tag, so head + the base64 lines of the bytes + tail is the body
+// WriteRequest writes. The bytes in `inputs` at that place are not used.
+struct RequestAround {
+    std::string head;
+    std::string tail;
+};
+RequestAround WriteRequestAround(const TPortTypeDecl& portType, const TOperationDecl& operation,
+                                 const std::vector<SoapValue>& inputs, std::size_t streamedInput);
+
 struct SoapOutput {
     std::string text;  // the element's text content
     std::string xml;   // the element's XML text

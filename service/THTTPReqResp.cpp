@@ -55,8 +55,10 @@ std::string UrlPart(CURLU* url, CURLUPart part, unsigned flags = 0) {
 // What one exchange needs while libcurl runs it.
 struct THTTPReqResp::Exchange {
     THTTPReqResp* owner = nullptr;
-    std::string_view body;
-    std::size_t sent = 0;
+    TRequestBody* body = nullptr;
+    std::uint64_t size = 0;
+    std::string whole;  // a body sent in one write
+    std::uint64_t sent = 0;
     std::string reply;
     std::string reasonPhrase;  // of the last status line received
     curl_slist* headers = nullptr;
@@ -134,7 +136,7 @@ void THTTPReqResp::PlatformFailure(int code) {
     throw ESOAPHTTPException(description + " - URL:" + url_ + " - SOAPAction:" + SoapAction, 0);
 }
 
-void THTTPReqResp::Configure(Exchange& exchange, std::string_view body) {
+void THTTPReqResp::Configure(Exchange& exchange) {
     CURL* curl = Handle(curl_);
     // A reset keeps the open connection; every option is set anew below.
     curl_easy_reset(curl);
@@ -170,10 +172,12 @@ void THTTPReqResp::Configure(Exchange& exchange, std::string_view body) {
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, exchange.headers);
 
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    if (body.size() <= MaxSinglePostSize) {
-        // Sent straight from the caller's memory in one write.
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(exchange.size));
+    if (exchange.size <= MaxSinglePostSize) {
+        // Made whole first, then sent in one write.
+        exchange.whole.resize(static_cast<std::size_t>(exchange.size));
+        exchange.body->Read(exchange.whole.data(), exchange.whole.size());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, exchange.whole.data());
     } else {
         curl_easy_setopt(curl, CURLOPT_READFUNCTION, &THTTPReqResp::ReadBody);
         curl_easy_setopt(curl, CURLOPT_READDATA, &exchange);
@@ -212,18 +216,18 @@ int THTTPReqResp::Progress(void* user, long long, long long, long long, long lon
 
 std::size_t THTTPReqResp::ReadBody(char* buffer, std::size_t size, std::size_t count, void* user) {
     auto& exchange = *static_cast<Exchange*>(user);
-    const std::size_t piece =
-        std::min({size * count, MaxSinglePostSize, exchange.body.size() - exchange.sent});
-    std::memcpy(buffer, exchange.body.data() + exchange.sent, piece);
-    exchange.sent += piece;
-    if (piece > 0 && exchange.owner->OnPostingData) {
-        try {
+    const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(
+        std::min(size * count, MaxSinglePostSize), exchange.size - exchange.sent));
+    try {
+        exchange.body->Read(buffer, piece);
+        exchange.sent += piece;
+        if (piece > 0 && exchange.owner->OnPostingData) {
             exchange.owner->OnPostingData(static_cast<int>(exchange.sent),
-                                          static_cast<int>(exchange.body.size()));
-        } catch (...) {
-            exchange.failure = std::current_exception();
-            return CURL_READFUNC_ABORT;
+                                          static_cast<int>(exchange.size));
         }
+    } catch (...) {
+        exchange.failure = std::current_exception();
+        return CURL_READFUNC_ABORT;
     }
     return piece;
 }
@@ -259,12 +263,42 @@ std::size_t THTTPReqResp::WriteHeader(char* data, std::size_t size, std::size_t 
     return size * count;
 }
 
+namespace {
+
+// A body that is in memory already.
+class MemoryBody : public TRequestBody {
+  public:
+    explicit MemoryBody(std::string_view text) : text_(text) {}
+    std::uint64_t Size() const override { return text_.size(); }
+    void Read(char* buffer, std::size_t count) override {
+        std::memcpy(buffer, text_.data() + at_, count);
+        at_ += count;
+    }
+
+  private:
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace
+
 std::string THTTPReqResp::Execute(std::string_view body) {
+    MemoryBody memory(body);
+    return Execute(memory);
+}
+
+std::string THTTPReqResp::Execute(TRequestBody& body) {
     Connect();
     Exchange exchange;
     exchange.owner = this;
-    exchange.body = body;
-    Configure(exchange, body);
+    exchange.body = &body;
+    exchange.size = body.Size();
+    try {
+        Configure(exchange);
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
 
     const CURLcode result = curl_easy_perform(Handle(curl_));
     if (exchange.failure) {

@@ -14,6 +14,16 @@ namespace quillmere {
 // (sent, total): bytes of the body written so far and the size of the body.
 using TPostingDataEvent = std::function<void(int sent, int total)>;
 
+// A request body made as it is sent, its size known before the first byte.
+class TRequestBody {
+  public:
+    virtual ~TRequestBody() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Writes the next `count` bytes of the body (never more than are left)
+    // into `buffer`; raises when it cannot.
+    virtual void Read(char* buffer, std::size_t count) = 0;
+};
+
 class THTTPReqResp {
   public:
     // A body of at most this many bytes goes out in one write without events;
@@ -42,6 +52,11 @@ class THTTPReqResp {
     // ESOAPHTTPException (or EAbort when an event handler aborted) and leave
     // the transport disconnected.
     std::string Execute(std::string_view body);
+    // The same for a body made as it goes out: the same bytes, headers and
+    // events as for the whole body in memory. A body that fails to make its
+    // next piece ends the exchange with that failure (the transport is left
+    // disconnected).
+    std::string Execute(TRequestBody& body);
 
     void Disconnect();
     bool Connected() const { return curl_ != nullptr; }
@@ -66,7 +81,7 @@ class THTTPReqResp {
   private:
     struct Exchange;
     void Connect();
-    void Configure(Exchange& exchange, std::string_view body);
+    void Configure(Exchange& exchange);
     [[noreturn]] void PlatformFailure(int code);
     static std::size_t ReadBody(char* buffer, std::size_t size, std::size_t count, void* user);
     static std::size_t WriteReply(char* data, std::size_t size, std::size_t count, void* user);

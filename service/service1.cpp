@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "service/SoapRequestBody.h"
+
 namespace quillmere {
 
 namespace {
@@ -188,6 +190,17 @@ const TPortTypeDecl& VureDevuAPISoapDecl() {
 std::string VureDevuAPISoap::SageFile(std::span<const std::uint8_t> buffer,
                                       const std::string& reference) {
     return Call("SageFile", {SoapValue::Bytes(buffer), SoapValue::Text(reference)}).result;
+}
+
+std::string VureDevuAPISoap::SageFile(ByteSource& buffer, const std::string& reference) {
+    const TPortTypeDecl& port = VureDevuAPISoapDecl();
+    const TOperationDecl& op = *port.FindOperation("SageFile");
+    SoapRequestBody body(
+        WriteRequestAround(port, op, {SoapValue::Bytes({}), SoapValue::Text(reference)}, 0),
+        buffer);
+    rio_.HTTPWebNode1.SoapAction = port.SoapAction(op.name);
+    const std::string reply = rio_.HTTPWebNode1.Execute(body);
+    return ReadReply(reply, op).result;
 }
 
 SoapReply VureDevuAPISoap::Call(const std::string& operation,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileBytes.h"
 #include "service/SoapMessage.h"
 #include "service/SoapTypes.h"
 #include "service/THTTPReqResp.h"
@@ -36,6 +37,10 @@ class VureDevuAPISoap {
     // The upload: the archive's bytes and a reference; returns the import
     // identifier. Failures are raised (service errors, EAbort).
     std::string SageFile(std::span<const std::uint8_t> buffer, const std::string& reference);
+    // The same request with the archive's bytes read from `buffer` while
+    // they are sent, so the body never sits in memory whole; a source that
+    // fails during the upload fails the call with its error.
+    std::string SageFile(ByteSource& buffer, const std::string& reference);
 
     // Any operation by name: inputs in declaration order (UserName and
     // Password first for all but SageFile).

@@ -614,6 +614,48 @@ std::string Query::decimalDigits(const Column& c) const {
                        static_cast<std::size_t>(c.indicator[at()]));
 }
 
+std::string_view Query::DecimalView(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return {};
+    }
+    if (c.kind != ValueKind::Decimal) {
+        throw Exception("Column " + c.name + " holds no exact decimal");
+    }
+    if (rowByRow_) {
+        return c.longDigits;
+    }
+    return {reinterpret_cast<const char*>(cell(c)), static_cast<std::size_t>(c.indicator[at()])};
+}
+
+void Query::AppendText(int field, std::string& out) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return;
+    }
+    switch (c.kind) {
+        case ValueKind::Text:
+            if (rowByRow_) {
+                AppendCp1252FromUtf16(out, c.longText);
+            } else {
+                AppendCp1252FromUtf16(out, {reinterpret_cast<const char16_t*>(cell(c)),
+                                            static_cast<std::size_t>(c.indicator[at()]) / 2});
+            }
+            return;
+        case ValueKind::Integer: {
+            char buf[24];
+            const auto end = std::to_chars(buf, buf + sizeof buf, AsInt64(field)).ptr;
+            out.append(buf, end);
+            return;
+        }
+        case ValueKind::Decimal:
+            out += DecimalView(field);
+            return;
+        default:
+            out += AsText(field);
+    }
+}
+
 std::string Query::DecimalText(int field) const {
     const Column& c = column(field);
     if (IsNull(field)) {

@@ -110,6 +110,10 @@ class Query {
     bool AsBoolean(int field) const;
     // Decimal columns: the exact digits as the driver gives them ("-12.50").
     std::string DecimalText(int field) const;
+    // The same digits without a copy, valid until the query moves on.
+    std::string_view DecimalView(int field) const;
+    // Appends AsText(field) to `out` without a text of its own in between.
+    void AppendText(int field, std::string& out) const;
     DateValue AsDate(int field) const;
     TimeValue AsTime(int field) const;
     TimestampValue AsTimestamp(int field) const;

@@ -16,6 +16,7 @@
 #include "support/FakeView.h"
 #include "support/TableNames.h"
 #include "support/TempDir.h"
+#include "support/Threads.h"
 
 namespace quillmere {
 namespace {
@@ -299,6 +300,61 @@ TEST_F(FinishExportRun, ProgressMovesTheBarAndThePurchaseExportLeavesItAlone) {
     EXPECT_EQ(view.statusLines[4], "Found 421 items.");
     EXPECT_EQ(view.statusLines[8], "Found 251 items.");
     EXPECT_GE(view.pumps, 2);
+}
+
+// The tables are deflated on a worker while the next ones export. A table
+// file that cannot be read when the archive is made (here a directory took
+// its place after it was handed over) fails the run at the archive step with
+// the error that step gives for it: no archive is reported, the archive file
+// stays empty, and no worker is left running.
+TEST_F(FinishExportRun, ATableUnreadableAtDeflateTimeFailsTheArchiveStep) {
+    login("busy_sales");
+    const int threadsBefore = test::ThreadCount();
+    bool spoiled = false;
+    view.onPump = [&] {
+        if (!spoiled && view.statusLines.back() == "Getting sales ledger transactions....") {
+            spoiled = true;
+            const std::string table = exeDir / "Sales Ledger Codes.csv";
+            fs::remove(table);
+            fs::create_directory(table);
+        }
+    };
+    finish();
+    ASSERT_TRUE(spoiled);
+    EXPECT_EQ(view.errorReports, Lines{TfrmMain::ErrorReportText("File access denied")});
+    EXPECT_EQ(log(), (Lines{"Starting Data Export...", "Closing Zip file and saving to disk"}));
+    EXPECT_EQ(
+        std::count(view.statusLines.begin(), view.statusLines.end(), "Export from Sage Complete!"),
+        0);
+    EXPECT_EQ(fs::file_size(archive()), 0u);
+    expectButtonsStayDisabled();
+    EXPECT_EQ(test::ThreadCountSettlingAt(threadsBefore), threadsBefore) << "a worker is left";
+    // The tables stay beside the program, as after any failure at close;
+    // no scratch file of the archive does.
+    Lines left = TableNames;
+    left.push_back("AcmeTradingLtd_03022016_0905.zip");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(files(), left);
+}
+
+// A close requested while a table exports stops the run, and with it the
+// worker that deflates the tables already written (the writer's own test
+// stops one in the middle of a large file).
+TEST_F(FinishExportRun, ACloseMidRunLeavesNoWorkerRunning) {
+    login("busy_sales");
+    const int threadsBefore = test::ThreadCount();
+    view.onPump = [this] {
+        if (view.statusLines.back() == "Getting sales ledger transactions....") {
+            form.RequestClose();
+        }
+    };
+    finish();
+    EXPECT_EQ(view.errorReports, Lines{});
+    EXPECT_TRUE(form.Closed());
+    EXPECT_EQ(test::ThreadCountSettlingAt(threadsBefore), threadsBefore) << "a worker is left";
+    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.zip", "Sales Ledger Codes.csv"}))
+        << "a scratch file or a partial table stayed";
+    EXPECT_EQ(fs::file_size(archive()), 0u);
 }
 
 }  // namespace

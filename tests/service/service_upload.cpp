@@ -1,5 +1,6 @@
 // Sends one file as SageFile through the program's service client, as the
-// wizard does, and reports the identifier, the time and the peak memory.
+// wizard does (the file read while it is sent), and reports the identifier,
+// the time and the peak memory.
 //   service-upload --service-url URL [--ca-file FILE] [--reference TEXT] FILE
 //   service-upload --dump-body OUT FILE    writes the request body only
 #include <sys/resource.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileBytes.h"
 #include "service/ServiceErrors.h"
 #include "service/SoapMessage.h"
 #include "service/service1.h"
@@ -60,8 +62,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const std::vector<std::uint8_t> archive = ReadAll(file);
         if (!dumpBody.empty()) {
+            const std::vector<std::uint8_t> archive = ReadAll(file);
             const TPortTypeDecl& port = VureDevuAPISoapDecl();
             const std::string body =
                 WriteRequest(port, *port.FindOperation("SageFile"),
@@ -74,6 +76,7 @@ int main(int argc, char** argv) {
         THTTPRIO rio;
         rio.HTTPWebNode1.CAFile = caFile;
         VureDevuAPISoap proxy = GetServiceBinding(rio, url);
+        FileBytes archive(file);
         const std::string id = proxy.SageFile(archive, reference);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         rusage usage{};

@@ -278,6 +278,28 @@ TEST_F(Submission, AnArchiveThatCannotBeReadEndsTheRunAfterConvert) {
     EXPECT_FALSE(view.windowClosed);
 }
 
+// The archive is read while it is sent. One that cannot be read to its end
+// (here it shrinks after the first piece has gone) fails the upload: the
+// error is reported, the archive stays and the log ends with the send step.
+TEST_F(Submission, AnArchiveThatCannotBeReadToItsEndFailsTheUploadAndIsKept) {
+    StandInService service;
+    use(service);
+    form.HTTPRIO1.HTTPWebNode1.OnPostingData = [this](int sent, int total) {
+        if (sent == 32768) {
+            std::filesystem::resize_file(archive, 1000);
+        }
+        form.HTTPRIO1HTTPWebNode1PostingData(sent, total);
+    };
+    submit();
+    ASSERT_EQ(view.errorReports.size(), 1u);
+    EXPECT_EQ(view.errorReports[0], TfrmMain::ErrorReportText(EInOutError::TextFor(100)));
+    EXPECT_EQ(log(), Uploaded);
+    EXPECT_TRUE(view.statusLines.empty());
+    EXPECT_FALSE(view.windowClosed);
+    EXPECT_TRUE(system.openedUrls.empty());
+    EXPECT_EQ(FileText(archive), bytes.substr(0, 1000)) << "the archive is kept";
+}
+
 TEST(ReadFileBytes, ReadsEveryByteWhateverTheSize) {
     TempDir dir;
     // Around the block size of 1024: empty, short, whole blocks, a remainder.
