@@ -196,7 +196,7 @@ int THTTPReqResp::Progress(void* user, long long, long long, long long, long lon
     THTTPReqResp& owner = *exchange.owner;
     try {
         const auto now = std::chrono::steady_clock::now();
-        if (!exchange.sentAt && uploaded >= static_cast<long long>(exchange.body.size())) {
+        if (!exchange.sentAt && uploaded >= static_cast<long long>(exchange.body->Size())) {
             exchange.sentAt = now;
         }
         if (exchange.sentAt && now - *exchange.sentAt > owner.ReplyLimit) {
