@@ -14,10 +14,18 @@ void TfrmMain::txtCompanySelectOldClickBtn() {
         throw Exception("Choose the Sage version first");
     }
     std::string path;
-    SageObj->SelectCompany(view_, CompanyName, path);
-    for (const std::string& unreadable : SageObj->UnreadableCompanies) {
-        Log("Company left out: " + unreadable);
+    const auto logLeftOut = [this] {
+        for (const std::string& unreadable : SageObj->UnreadableCompanies) {
+            Log("Company left out: " + unreadable);
+        }
+    };
+    try {
+        SageObj->SelectCompany(view_, CompanyName, path);
+    } catch (const Exception&) {
+        logLeftOut();
+        throw;
     }
+    logLeftOut();
     CompanyPath = path;
     view_.setText("txtCompanySelect", CompanyName);
 }

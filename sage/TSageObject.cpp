@@ -114,6 +114,9 @@ void TSageObject::SelectCompany(WizardView& view, std::string& companyName,
                     text += "\n" + line;
                 }
                 view.messageBox(text, MsgType::Warning, MsgButtons::OK);
+                if (companies.empty()) {
+                    throw Exception("No company of the company list " + *list + " can be read");
+                }
             }
             if (companies.size() == 1) {
                 companyName = companies.front().name;

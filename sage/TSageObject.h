@@ -77,7 +77,8 @@ class TSageObject {
     // path returned is the chosen company's exact path.
     // Companies of the list that cannot be read (their SETUP.DTA missing,
     // unreadable or without a name) are left out and shown in a warning box;
-    // UnreadableCompanies then holds one "path: reason" line for each.
+    // UnreadableCompanies then holds one "path: reason" line for each. When
+    // none is left, an error says so and nothing changes.
     void SelectCompany(WizardView& view, std::string& companyName, std::string& companyPath);
     std::vector<std::string> UnreadableCompanies;
 

@@ -5,6 +5,13 @@
 
 namespace quillmere {
 
+SoapValue::SoapValue() = default;
+SoapValue::SoapValue(const SoapValue&) = default;
+SoapValue::SoapValue(SoapValue&&) noexcept = default;
+SoapValue& SoapValue::operator=(const SoapValue&) = default;
+SoapValue& SoapValue::operator=(SoapValue&&) noexcept = default;
+SoapValue::~SoapValue() = default;
+
 bool IsSimpleType(std::string_view type) {
     static constexpr std::array<std::string_view, 6> simple = {
         "int", "string", "boolean", "dateTime", "decimal", "base64Binary"};

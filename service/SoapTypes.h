@@ -74,17 +74,31 @@ struct SoapValue {
     std::vector<std::pair<std::string, SoapValue>> members;  // Struct
     std::vector<SoapValue> items;                            // List
 
-    static SoapValue Text(std::string value) {
-        SoapValue v;
-        v.text = std::move(value);
-        return v;
-    }
-    static SoapValue Bytes(std::span<const std::uint8_t> value) {
-        SoapValue v;
-        v.kind = Kind::Bytes;
-        v.bytes = value;
-        return v;
-    }
+    // Declared here, defined in SoapTypes.cpp: clang with libstdc++ checks
+    // the vector of pairs of this very type while the class is incomplete
+    // when they are implicit.
+    SoapValue();
+    SoapValue(const SoapValue&);
+    SoapValue(SoapValue&&) noexcept;
+    SoapValue& operator=(const SoapValue&);
+    SoapValue& operator=(SoapValue&&) noexcept;
+    ~SoapValue();
+
+    static SoapValue Text(std::string value);
+    static SoapValue Bytes(std::span<const std::uint8_t> value);
 };
+
+inline SoapValue SoapValue::Text(std::string value) {
+    SoapValue v;
+    v.text = std::move(value);
+    return v;
+}
+
+inline SoapValue SoapValue::Bytes(std::span<const std::uint8_t> value) {
+    SoapValue v;
+    v.kind = Kind::Bytes;
+    v.bytes = value;
+    return v;
+}
 
 }  // namespace quillmere

@@ -274,26 +274,42 @@ TEST_F(ExportRun, AFailingServiceIsAFailedStep) {
     // of the export; no address.
     EXPECT_EQ(r.err.rfind(std::string(Located) + "Error: ", 0), 0u) << r.err;
     EXPECT_TRUE(std::regex_match(r.out, std::regex(ExportMemo))) << r.out;
-    EXPECT_EQ(FilesIn(work, ".zip").size(), 1u);
+    // The archive stays, and the message says where.
+    const std::vector<std::string> archives = FilesIn(work, ".zip");
+    ASSERT_EQ(archives.size(), 1u);
+    EXPECT_NE(r.err.find("\nThe archive " + archives[0] + " is kept.\n"), std::string::npos)
+        << r.err;
+    // The log says why the run failed.
     EXPECT_TRUE(std::regex_match(
-        log(), std::regex(LogToExport + "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n")))
+        log(), std::regex(LogToExport + "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+                                        "Failed: Server was unable to process request[^\r]* is "
+                                        "kept\r\n")))
         << log();
 }
 
 TEST_F(ExportRun, AWrongPasswordStopsAtTheLoginWithItsMessage) {
     StandInService service;
     const std::string wrong = "not-" + std::string(Password) + "-at-all";
-    ProgramRun run = road(service, {"--password-file", dir.write("wrong", wrong + "\n")});
+    const std::string wrongFile = dir.write("wrong", wrong + "\n");
+    fs::permissions(wrongFile, fs::perms::owner_read | fs::perms::owner_write);
+    ProgramRun run = road(service, {"--password-file", wrongFile});
     const ProgramResult r = runChecked(run, wrong);
 
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, std::string(Located) +
-                         "Error: An error occurred logging in\n"
-                         "Please check you entered the user name and password correctly\n");
+    // The one login message, then what the driver said.
+    const std::string message = std::string(Located) +
+                                "Error: An error occurred logging in\n"
+                                "Please check you entered the user name and password correctly\n"
+                                "\n";
+    EXPECT_EQ(r.err.rfind(message, 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("password authentication failed for user \"manager\"", message.size()),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(service.requestCount(), 0);
     EXPECT_TRUE(FilesIn(work, ".zip").empty());
-    const std::string expected = LogToExport.substr(0, LogToExport.find("Login Successful"));
+    const std::string expected = LogToExport.substr(0, LogToExport.find("Login Successful")) +
+                                 "Failed: Login: [^\r]*password authentication failed[^\r]*\r\n";
     EXPECT_TRUE(std::regex_match(log(), std::regex(expected))) << log();
 }
 

@@ -243,7 +243,7 @@ TEST_F(FinishExportRun, TheCompanyNameGivesTheArchiveItsName) {
     }
 }
 
-TEST_F(FinishExportRun, AFailingExportStopsTheRunAndLeavesTheTablesWrittenSoFar) {
+TEST_F(FinishExportRun, AFailingExportStopsTheRunAndLeavesNothingBehind) {
     login("broken_allocations");
     finish();
     ASSERT_EQ(view.errorReports.size(), 1u);
@@ -251,14 +251,15 @@ TEST_F(FinishExportRun, AFailingExportStopsTheRunAndLeavesTheTablesWrittenSoFar)
     Lines memo = TableMemo({4, 6, 4, 5, 13, 6});
     memo.push_back("Getting payments and receipts....");
     EXPECT_EQ(view.statusLines, memo);
-    EXPECT_EQ(log(), Lines{"Starting Data Export..."});
+    // The log says why the run failed.
+    const Lines logged = log();
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[0], "Starting Data Export...");
+    EXPECT_EQ(logged[1].rfind("Failed: ", 0), 0u) << logged[1];
+    EXPECT_NE(logged[1].find("amount"), std::string::npos) << logged[1];
     expectButtonsStayDisabled();
-    // The archive as named (empty) and the six tables already written.
-    Lines left(TableNames.begin(), TableNames.begin() + 6);
-    left.push_back("AcmeTradingLtd_03022016_0905.zip");
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(files(), left);
-    EXPECT_EQ(fs::file_size(archive()), 0u);
+    // Neither the six tables written nor the empty archive look like output.
+    EXPECT_EQ(files(), Lines{});
     EXPECT_FALSE(form.Closed());
 }
 
@@ -267,7 +268,9 @@ TEST_F(FinishExportRun, AnArchiveThatCannotBeCreatedStopsTheRunBeforeAnyTable) {
     exeDir.mkdir("AcmeTradingLtd_03022016_0905.zip");  // a directory where the file goes
     finish();
     ASSERT_EQ(view.errorReports.size(), 1u);
-    EXPECT_EQ(log(), Lines{"Starting Data Export..."});
+    // The message names the archive.
+    EXPECT_NE(view.errorReports[0].find(archive()), std::string::npos) << view.errorReports[0];
+    EXPECT_EQ(log(), (Lines{"Starting Data Export...", "Failed: " + view.errorReports[0]}));
     EXPECT_EQ(view.statusLines, Lines{});
     EXPECT_TRUE(view.chartChoices.empty());
     expectButtonsStayDisabled();
@@ -286,8 +289,9 @@ TEST_F(FinishExportRun, ACloseDuringAnExportStopsTheRunCleanly) {
     EXPECT_TRUE(view.windowClosed);
     EXPECT_EQ(form.SageObj, nullptr) << "the close released the Sage object after the run";
     EXPECT_EQ(view.statusLines.back(), "Getting sales ledger transactions....");
-    // The finished table stays; the interrupted one leaves nothing behind.
-    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.zip", "Sales Ledger Codes.csv"}));
+    // Neither the finished table nor the interrupted one nor the archive
+    // is left behind.
+    EXPECT_EQ(files(), Lines{});
     EXPECT_EQ(log(), Lines{"Starting Data Export..."});
 }
 

@@ -169,10 +169,20 @@ TEST(CompanySelectButton, AMissingSetupFileIsReportedAndChangesNothing) {
     form.CompanyPath = "/old/ACCDATA";
 
     form.Dispatch(&TfrmMain::txtCompanySelectOldClickBtn);
-    EXPECT_EQ(view.errorReports, std::vector<std::string>{"File not found."});
+    // The company is named with the reason, and with none left nothing changes.
+    const std::string setup = dir / "nosetup/ACCDATA/SETUP.DTA";
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text,
+              "These companies of the company list " + (dir / "home/COMPANY") +
+                  " cannot be read and are left out:\n" + setup + ": File not found");
+    const std::string error =
+        "No company of the company list " + (dir / "home/COMPANY") + " can be read";
+    EXPECT_EQ(view.errorReports, std::vector<std::string>{error + "."});
     EXPECT_EQ(form.CompanyName, "Old");
     EXPECT_EQ(form.CompanyPath, "/old/ACCDATA");
-    EXPECT_EQ(test::FileText(form.LogFileName), "Start company selection\r\n");
+    EXPECT_EQ(test::FileText(form.LogFileName),
+              "Start company selection\r\nCompany left out: " + setup +
+                  ": File not found\r\nFailed: " + error + "\r\n");
 }
 
 TEST(CompanySelectButton, CancelOnFirstUseEmptiesTheCompanyField) {

@@ -116,14 +116,19 @@ TEST_F(LoginPage, AWrongPasswordAfterASuccessClosesTheConnectionAndRefusesNext) 
     EXPECT_FALSE(form.LoggedIn);
     EXPECT_FALSE(form.SageObj->Connection.Connected());
     ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].text,
-              "An error occurred logging in\r\nPlease check you entered the user name and "
-              "password correctly");
+    // The one login message, then the driver's diagnostic.
+    const std::string message =
+        "An error occurred logging in\r\nPlease check you entered the user name and "
+        "password correctly\r\n\r\n";
+    EXPECT_EQ(view.messages[0].text.rfind(message, 0), 0u) << view.messages[0].text;
+    EXPECT_NE(view.messages[0].text.find("password authentication failed"), std::string::npos)
+        << view.messages[0].text;
     EXPECT_EQ(view.messages[0].type, MsgType::Error);
     EXPECT_TRUE(view.errorReports.empty());
-    EXPECT_EQ(log(),
-              "Start company selection\r\nAttempting Login\r\nLogin Successful\r\n"
-              "Attempting Login\r\n");
+    const std::string start =
+        "Start company selection\r\nAttempting Login\r\nLogin Successful\r\n"
+        "Attempting Login\r\nFailed: Login: ";
+    EXPECT_EQ(log().rfind(start, 0), 0u) << log();
 
     view.page = tabLogin;
     click(&TfrmMain::cmdNextClick);
