@@ -292,8 +292,10 @@ TEST_F(Submission, AnArchiveThatCannotBeReadToItsEndFailsTheUploadAndIsKept) {
     };
     submit();
     ASSERT_EQ(view.errorReports.size(), 1u);
-    EXPECT_EQ(view.errorReports[0], TfrmMain::ErrorReportText(EInOutError::TextFor(100)));
-    EXPECT_EQ(log(), Uploaded);
+    const std::string failure = EInOutError::TextFor(100) + "\nThe archive " + archive + " is kept";
+    EXPECT_EQ(view.errorReports[0], TfrmMain::ErrorReportText(failure));
+    EXPECT_EQ(log(), std::string(Uploaded) + "Failed: " + EInOutError::TextFor(100) +
+                         " / The archive " + archive + " is kept\r\n");
     EXPECT_TRUE(view.statusLines.empty());
     EXPECT_FALSE(view.windowClosed);
     EXPECT_TRUE(system.openedUrls.empty());
