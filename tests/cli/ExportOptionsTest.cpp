@@ -41,7 +41,9 @@ TEST(ExportOptions, VersionByNumberOrEntryText) {
         {"  sage 50 / INSTANT 2016 ", 15},
         {"Version 9", 2},
         {"6", std::nullopt},
-        {"23", std::nullopt},
+        {"23", 16},
+        {"32", 25},
+        {"33", std::nullopt},
         {"0x11", std::nullopt},
         {"17.0", std::nullopt},
         {"2012", std::nullopt},  // a year is not a version number
