@@ -1,6 +1,8 @@
 // The login page's two buttons: company selection and login.
+#include "app/DriverBitness.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
+#include "platform/odbc/OdbcConnection.h"
 
 namespace quillmere {
 
@@ -28,6 +30,16 @@ void TfrmMain::cmdLoginClick() {
             }
             LoggedIn =
                 SageObj->Login(CompanyPath, view_.text("txtUserID"), view_.text("txtPassword"));
+        } catch (const odbc::EOdbcError& e) {
+            // A driver of the other bitness cannot be loaded by this program:
+            // no password would help, the other build of the wizard would.
+            if (const auto message = ArchitectureMismatchMessage(e.sqlState(), ProgramBits)) {
+                Log(ArchitectureMismatchLogLine(ProgramBits));
+                view_.messageBox(*message, MsgType::Error, MsgButtons::OK);
+            } else {
+                view_.messageBox(LoginFailedMessage, MsgType::Error, MsgButtons::OK);
+            }
+            LoggedIn = false;
         } catch (const std::exception&) {
             // Any failure of the login becomes the one message: the user's
             // next step is the same whatever the driver said.

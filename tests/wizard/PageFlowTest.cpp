@@ -18,7 +18,7 @@ using test::ShownMessage;
 using test::TempDir;
 
 class PageFlow : public ::testing::Test {
-protected:
+  protected:
     TempDir exeDir;
     FakeSystem system{exeDir.path()};
     FakeView view;
@@ -44,7 +44,7 @@ protected:
     std::string makeSageHome() {
         const std::string home = exeDir.mkdir("Sage Accounts");
         exeDir.write("Sage Accounts/COMPANY", "/nowhere\r\n");
-        exeDir.write("homedir.txt", home + "/\r\nignored second line\r\n");
+        exeDir.write("homedir.txt", home + test::NativePath("/") + "\r\nignored second line\r\n");
         return home;
     }
 };
@@ -145,15 +145,17 @@ TEST_F(PageFlow, LeavingTheVersionPageWithTheHomeDirectoryFound) {
     EXPECT_EQ(log().substr(log().find("Windows")),
               "Windows version detected as:6.1\r\n"
               "Sage Object Created\r\n"
-              "Current Home directory is " + home + "/\r\n"
-              "Version is 18\r\n");
+              "Current Home directory is " +
+                  home + test::NativePath("/") +
+                  "\r\n"
+                  "Version is 18\r\n");
     EXPECT_EQ(view.page, tabLocate);
     next();
     EXPECT_EQ(view.page, tabLogin);
 }
 
 TEST_F(PageFlow, HomeDirectoryNotFoundShowsBrowseAndScanAndListsDrivesEachPass) {
-    system.drives = {{"/", DriveType::Fixed},          {"/media/usb", DriveType::Removable},
+    system.drives = {{"/", DriveType::Fixed},           {"/media/usb", DriveType::Removable},
                      {"/mnt/share", DriveType::Remote}, {"/cdrom", DriveType::CdRom},
                      {"/tmp", DriveType::RamDisk},      {"/proc", DriveType::Unknown}};
     create();
@@ -168,8 +170,8 @@ TEST_F(PageFlow, HomeDirectoryNotFoundShowsBrowseAndScanAndListsDrivesEachPass) 
     EXPECT_EQ(view.page, tabLocate);
     next();
     EXPECT_EQ(view.page, tabLocate);
-    EXPECT_EQ(view.messages.back(),
-              (ShownMessage{"Sage Home Directory Has not been found.", MsgType::Error, MsgButtons::OK}));
+    EXPECT_EQ(view.messages.back(), (ShownMessage{"Sage Home Directory Has not been found.",
+                                                  MsgType::Error, MsgButtons::OK}));
     back();
     next();
     const std::vector<std::pair<std::string, bool>> expected = {
@@ -188,8 +190,11 @@ TEST_F(PageFlow, VersionDefaultsByEntryOsVersionAndPlatform) {
         std::string osLine;
     } cases[] = {
         {11, {6, 2}, true, "c:\\ProgramData\\sage\\accounts\\2012", "6.2"},
-        {11, {5, 1}, true,
-         "c:\\documents and settings\\all users\\application data\\sage\\accounts\\2012", "5.1"},
+        {11,
+         {5, 1},
+         true,
+         "c:\\documents and settings\\all users\\application data\\sage\\accounts\\2012",
+         "5.1"},
         {2, {6, 1}, true, "c:\\ProgramData\\sage\\accounts\\on 9", "6.1"},
         {2, {5, 1}, true, "START", "5.1"},
         {3, {10, 0}, true, "c:\\program files\\sage\\accounts", "10.0"},
