@@ -1,6 +1,8 @@
 // The login page's two buttons: company selection and login.
+#include "app/DriverBitness.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
+#include "platform/odbc/OdbcConnection.h"
 
 namespace quillmere {
 
@@ -40,11 +42,24 @@ void TfrmMain::cmdLoginClick() {
             LoggedIn =
                 SageObj->Login(CompanyPath, view_.text("txtUserID"), view_.text("txtPassword"));
         } catch (const std::exception& e) {
-            // The one message for any failure of the login, followed by what
-            // the driver said: a missing data source or a stopped database
-            // is no wrong password.
-            view_.messageBox(std::string(LoginFailedMessage) + "\r\n\r\n" + e.what(),
-                             MsgType::Error, MsgButtons::OK);
+            // A driver of the other bitness cannot be loaded by this program:
+            // no password would help, the other build of the wizard would.
+            const auto* odbcError = dynamic_cast<const odbc::EOdbcError*>(&e);
+            const auto mismatch =
+                odbcError ? ArchitectureMismatchMessage(odbcError->sqlState(), ProgramBits)
+                          : std::nullopt;
+            if (mismatch) {
+                Log(ArchitectureMismatchLogLine(ProgramBits));
+                view_.messageBox(*mismatch, MsgType::Error, MsgButtons::OK);
+            } else {
+                // The one message for any other failure of the login, followed
+                // by what the driver said: a missing data source or a stopped
+                // database is no wrong password.
+                view_.messageBox(std::string(LoginFailedMessage) + "
+
+" + e.what(),
+                                 MsgType::Error, MsgButtons::OK);
+            }
             LogFailure(std::string("Login: ") + e.what());
             LoggedIn = false;
         }

@@ -33,6 +33,12 @@ int OpenOrThrow(const std::string& path, int flags) {
     const int fd =
         ::_wopen(Wide(path).c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) {
+        // errno folds "path not found" (a directory missing, or a file where
+        // a directory should be) into "not found"; Windows' own code tells
+        // them apart.
+        if (_doserrno == ERROR_PATH_NOT_FOUND) {
+            throw EInOutError(3);
+        }
         throw EInOutError::FromErrno(errno);
     }
     return fd;

@@ -48,10 +48,11 @@ TEST_F(WizardWindow, HasTheCaptionVersionListAndStartingButtons) {
     EXPECT_EQ(window.windowTitle().toStdString(), "Quillmere Export Wizard (Ver:2.0.8.1)");
     auto* versions = window.findChild<QComboBox*>("cboVersion");
     ASSERT_NE(versions, nullptr);
-    EXPECT_EQ(versions->count(), 16);
+    EXPECT_EQ(versions->count(), 26);
     EXPECT_EQ(versions->currentIndex(), -1);
     EXPECT_EQ(versions->itemText(0).toStdString(), "Version 7");
     EXPECT_EQ(versions->itemText(15).toStdString(), "Sage 50 / Instant 2016");
+    EXPECT_EQ(versions->itemText(25).toStdString(), "Sage 50 Accounts v32 2026");
     EXPECT_FALSE(versions->isEditable());
     EXPECT_TRUE(button("cmdNext")->isDefault());
     EXPECT_FALSE(button("cmdBack")->isEnabled());

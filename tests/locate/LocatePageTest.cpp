@@ -100,7 +100,7 @@ TEST_F(LocatePage, ScanOutcomes) {
         for (const std::string& home : c.homes) {
             d.write(home + "/COMPANY", "");
             if (c.ticked) {
-                results.push_back(d.path() + "/" + home + "/");
+                results.push_back(test::NativePath(d.path() + "/" + home + "/"));
             }
         }
         std::string before = exe / "elsewhere";
@@ -139,7 +139,7 @@ TEST_F(LocatePage, ScanOutcomes) {
         const std::string expectedHome =
             c.expectedIndex >= 0 ? results[static_cast<std::size_t>(c.expectedIndex)] : before;
         // The check takes the trailing separator off.
-        const std::string trimmed = expectedHome.back() == '/'
+        const std::string trimmed = expectedHome.back() == test::NativePath("/")[0]
                                         ? expectedHome.substr(0, expectedHome.size() - 1)
                                         : expectedHome;
         EXPECT_EQ(f.HomeDir, trimmed);

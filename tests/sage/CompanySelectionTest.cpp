@@ -43,7 +43,7 @@ TEST_F(CompanySelection, OneCompanyAmongBlankLinesIsTakenWithoutTheDialog) {
     companyList("\r\n \t\r\n  " + co + "  \r\n\r\n   \n");
     select();
     EXPECT_EQ(name, "Acme Ltd");
-    EXPECT_EQ(path, co + "/ACCDATA");
+    EXPECT_EQ(path, co + test::NativePath("/ACCDATA"));
     EXPECT_TRUE(view.companyChoices.empty());
 }
 
@@ -56,15 +56,15 @@ TEST_F(CompanySelection, SeveralCompaniesGoThroughTheChooserAndKeepTheExactPath)
     ASSERT_EQ(view.companyChoices.size(), 1u);
     const auto shown = view.companyChoices[0];
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0], std::make_pair(std::string("Alpha"), a + "/ACCDATA"));
-    std::string underscored = b + "/ACCDATA";
+    EXPECT_EQ(shown[0], std::make_pair(std::string("Alpha"), a + test::NativePath("/ACCDATA")));
+    std::string underscored = b + test::NativePath("/ACCDATA");
     for (char& c : underscored) {
         c = c == ' ' ? '_' : c;
     }
     EXPECT_EQ(shown[1].second, underscored);
     EXPECT_EQ(name, "Beta \xC2\xA3 Ltd");  // Windows-1252 from the file, UTF-8 on screen
     // The "_" of the directory name stays and the blank comes back as it is.
-    EXPECT_EQ(path, b + "/ACCDATA");
+    EXPECT_EQ(path, b + test::NativePath("/ACCDATA"));
 }
 
 TEST_F(CompanySelection, OutcomesOfTheChooser) {
@@ -77,7 +77,7 @@ TEST_F(CompanySelection, OutcomesOfTheChooser) {
         std::string path;
     } const cases[] = {
         {std::nullopt, "previous", ""},  // cancelled: name kept, path empty
-        {1, "Alpha", a + "/ACCDATA"},
+        {1, "Alpha", a + test::NativePath("/ACCDATA")},
         {4, "", ""},  // an empty row of the grid
     };
     for (const auto& c : cases) {
@@ -133,7 +133,7 @@ TEST_F(CompanySelection, TheListIsFoundWithOrWithoutATrailingSeparatorAndInAnyCa
     dir.write("home/company", (dir / "d") + "\r\n");
     select();
     EXPECT_EQ(name, "Delta");
-    EXPECT_EQ(path, (dir / "d") + "/accdata");
+    EXPECT_EQ(path, (dir / "d") + test::NativePath("/accdata"));
 }
 
 TEST(CompanyName, IsTheTrimmedSixtyBytesFromOffsetThree) {

@@ -33,6 +33,17 @@ TEST(SageLogin, OpensWithTheRightPasswordAndFailsWithTheDriversTextOtherwise) {
     EXPECT_FALSE(sage.Connection.Connected());
 }
 
+TEST(SageLogin, EveryVersionOfTheListReachesItsOwnDataSource) {
+    // The first and last of the original list and of the later versions.
+    for (int version : {7, 22, 23, 32}) {
+        TSageObject sage(version);
+        EXPECT_TRUE(sage.Login("/some/company/ACCDATA", test::SageUser, test::SagePassword))
+            << version;
+    }
+    TSageObject beyond(33);
+    EXPECT_THROW(beyond.Login("/x/ACCDATA", test::SageUser, test::SagePassword), odbc::EOdbcError);
+}
+
 TEST(SageLogin, APasswordHoldingSemicolonBracesAndAQuoteArrivesWhole) {
     TSageObject sage(9);
     EXPECT_TRUE(sage.Login("/a;b/{c}/ACCDATA", test::OddUser, test::OddPassword));
@@ -163,7 +174,7 @@ TEST_F(LoginPage, NoCompanyBeforeAnyLoginOnlyComplains) {
 }
 
 TEST_F(LoginPage, AnUnknownVersionGivesTheLoginMessage) {
-    form.SageObj = std::make_unique<TSageObject>(23);
+    form.SageObj = std::make_unique<TSageObject>(33);
     form.SageObj->HomeDir = dir / "home";
     click(&TfrmMain::txtCompanySelectOldClickBtn);
     typeLogin(test::SageUser, test::SagePassword);

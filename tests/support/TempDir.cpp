@@ -47,7 +47,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::operator/(const std::string& relative) const {
-    return (fs::path(path_) / relative).string();
+    return (fs::path(path_) / fs::path(relative).make_preferred()).string();
 }
 
 std::string TempDir::write(const std::string& relative, const std::string& bytes) const {
@@ -62,6 +62,15 @@ std::string TempDir::mkdir(const std::string& relative) const {
     const fs::path p = fs::path(path_) / relative;
     fs::create_directories(p);
     return p.string();
+}
+
+std::string NativePath(std::string path) {
+#ifdef _WIN32
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+#endif
+    return path;
 }
 
 std::string FileText(const std::string& path) {

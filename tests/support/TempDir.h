@@ -5,7 +5,7 @@
 namespace quillmere::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,11 +19,15 @@ public:
     std::string write(const std::string& relative, const std::string& bytes) const;
     std::string mkdir(const std::string& relative) const;
 
-private:
+  private:
     std::string path_;
 };
 
 // The whole content of a file, or "<missing>" when it does not exist.
 std::string FileText(const std::string& path);
+
+// A path written with "/" in the platform's own separators, as the program
+// writes the paths it makes.
+std::string NativePath(std::string path);
 
 }  // namespace quillmere::test

@@ -69,21 +69,25 @@ void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 // Whether every control of a window is a static or a button.
+BOOL CALLBACK CheckStaticOrButton(HWND child, LPARAM lp) {
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (lstrcmpiW(cls, L"Static") != 0 && lstrcmpiW(cls, L"Button") != 0) {
+        *reinterpret_cast<bool*>(lp) = false;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 bool OnlyStaticsAndButtons(HWND window) {
     bool only = true;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM lp) -> BOOL {
-            wchar_t cls[32] = {};
-            GetClassNameW(child, cls, 32);
-            if (lstrcmpiW(cls, L"Static") != 0 && lstrcmpiW(cls, L"Button") != 0) {
-                *reinterpret_cast<bool*>(lp) = false;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&only));
+    EnumChildWindows(window, CheckStaticOrButton, reinterpret_cast<LPARAM>(&only));
     return only;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM lp) {
+    reinterpret_cast<std::vector<std::string>*>(lp)->push_back(Utf8(WindowText(child)));
+    return TRUE;
 }
 
 std::string IconName(HWND box) {
@@ -150,13 +154,7 @@ std::string TextOf(HWND window) {
 
 std::vector<std::string> ChildTexts(HWND window) {
     std::vector<std::string> texts;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM lp) -> BOOL {
-            reinterpret_cast<std::vector<std::string>*>(lp)->push_back(TextOf(child));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(window, CollectText, reinterpret_cast<LPARAM>(&texts));
     return texts;
 }
 

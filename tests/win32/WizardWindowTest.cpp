@@ -14,6 +14,7 @@
 
 #include "Screenshot.h"
 #include "WindowDriver.h"
+#include "app/VersionEntries.h"
 #include "app/ufMain.h"
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
@@ -130,7 +131,8 @@ TEST_F(Win32Window, WalksEveryPageByItsControls) {
         EXPECT_FALSE(window.isVisible(hidden)) << hidden;
     }
     HWND versions = control("cboVersion");
-    EXPECT_EQ(SendMessageW(versions, CB_GETCOUNT, 0, 0), 16);
+    EXPECT_EQ(SendMessageW(versions, CB_GETCOUNT, 0, 0),
+              static_cast<LRESULT>(VersionEntries.size()));
     EXPECT_EQ(SendMessageW(versions, CB_GETCURSEL, 0, 0), CB_ERR);
     EXPECT_EQ(GetWindowLongW(versions, GWL_STYLE) & 3, CBS_DROPDOWNLIST);  // pick only
     EXPECT_EQ(SendMessageW(control("txtPassword"), EM_GETPASSWORDCHAR, 0, 0), L'*');

@@ -5,9 +5,7 @@
 # stripped program is larger than MAX_BYTES.
 set -euo pipefail
 exe=$1 objdump=$2 strip=$3 max=$4
-allowed=" advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll crypt32.dll gdi32.dll kernel32.dll
- msvcrt.dll odbc32.dll ole32.dll oleaut32.dll secur32.dll shell32.dll user32.dll ws2_32.dll
- ntdll.dll normaliz.dll wldap32.dll iphlpapi.dll "
+allowed=" advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll odbc32.dll ole32.dll oleaut32.dll secur32.dll shell32.dll user32.dll ws2_32.dll ntdll.dll normaliz.dll wldap32.dll iphlpapi.dll "
 status=0
 imports=$("$objdump" -p "$exe" | awk '/DLL Name:/ {print tolower($3)}')
 [[ -n "$imports" ]] || { echo "no imports read from $exe" >&2; exit 1; }

@@ -44,7 +44,7 @@ class PageFlow : public ::testing::Test {
     std::string makeSageHome() {
         const std::string home = exeDir.mkdir("Sage Accounts");
         exeDir.write("Sage Accounts/COMPANY", "/nowhere\r\n");
-        exeDir.write("homedir.txt", home + "/\r\nignored second line\r\n");
+        exeDir.write("homedir.txt", home + test::NativePath("/") + "\r\nignored second line\r\n");
         return home;
     }
 };
@@ -147,8 +147,8 @@ TEST_F(PageFlow, LeavingTheVersionPageWithTheHomeDirectoryFound) {
               "Windows version detected as:6.1\r\n"
               "Sage Object Created\r\n"
               "Current Home directory is " +
-                  home +
-                  "/\r\n"
+                  home + test::NativePath("/") +
+                  "\r\n"
                   "Version is 18\r\n");
     EXPECT_EQ(view.page, tabLocate);
     next();
