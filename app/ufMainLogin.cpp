@@ -55,9 +55,7 @@ void TfrmMain::cmdLoginClick() {
                 // The one message for any other failure of the login, followed
                 // by what the driver said: a missing data source or a stopped
                 // database is no wrong password.
-                view_.messageBox(std::string(LoginFailedMessage) + "
-
-" + e.what(),
+                view_.messageBox(std::string(LoginFailedMessage) + "\r\n\r\n" + e.what(),
                                  MsgType::Error, MsgButtons::OK);
             }
             LogFailure(std::string("Login: ") + e.what());
