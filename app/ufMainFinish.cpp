@@ -4,6 +4,7 @@
 // and the archive goes on to the submission.
 #include "app/ufMain.h"
 #include "export/ArchiveName.h"
+#include "export/ControlTotals.h"
 #include "export/ExportTables.h"
 #include "export/TableFile.h"
 #include "platform/Exceptions.h"
@@ -38,16 +39,23 @@ void TfrmMain::cmdFinishClick() {
     // One table at a time, never in memory: the rows go straight to the
     // table's file, which takes its name once the table is complete.
     std::vector<std::string> tableFiles;
+    ControlTotals totals = StartControlTotals(archivePath, startedAt);
     for (const ExportTable& table : ExportTables()) {
         if (!table.announce.empty()) {
             view_.addStatusLine(table.announce);
         }
         TableFile file(programDir + table.fileName);
-        table.run(*SageObj, file);
+        const ExportDefinition definition = LedgerExport(table.ledger, *SageObj);
+        TableTotals& tally = totals.tables.emplace_back();
+        tally.fileName = table.fileName;
+        tally.ledger = table.ledger;
+        TotalsSink counted(file, definition, tally);
+        table.run(*SageObj, counted);
         if (table.countLine) {
             view_.addStatusLine(CountLine(file.LineCount()));
         }
         file.Commit();
+        Reconcile(SageObj->Connection, definition, tally);
         zipMain.addFile(file.Path());
         tableFiles.push_back(file.Path());
     }
@@ -62,6 +70,7 @@ void TfrmMain::cmdFinishClick() {
     view_.addStatusLine("Export from Sage Complete!");
     view_.addStatusLine("Starting transfer of data");
     Log("Export completed");
+    FinishControlTotals(totals, archivePath);
 
     SubmitArchive(archivePath);
 }

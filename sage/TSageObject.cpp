@@ -43,6 +43,26 @@ struct Company {
 
 }  // namespace
 
+std::optional<std::vector<CompanyListEntry>> ReadCompanyList(const std::string& homeDir) {
+    const auto list = FindIgnoringCase(WithTrailingBackslash(homeDir), "company");
+    if (!list || !FileExists(*list)) {
+        return std::nullopt;
+    }
+    std::vector<CompanyListEntry> entries;
+    for (const std::string& line : ReadTextLines(*list)) {
+        const std::string dir = TrimControls(line);
+        if (dir.empty()) {
+            continue;
+        }
+        CompanyListEntry entry;
+        entry.directory = dir;
+        entry.dataPath = ResolveIgnoringCase(dir, "ACCDATA");
+        entry.setupFile = ResolveIgnoringCase(entry.dataPath, "SETUP.DTA");
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 std::string DataSourceName(int versionNo) {
     return "SageLine50v" + std::to_string(versionNo);
 }
@@ -87,21 +107,13 @@ void TSageObject::SelectCompany(WizardView& view, std::string& companyName,
                                 std::string& companyPath) {
     std::string chosenPath;
     if (!HomeDir.empty()) {
-        const std::string home = WithTrailingBackslash(HomeDir);
-        const auto list = FindIgnoringCase(home, "company");
-        if (!list || !FileExists(*list)) {
+        const auto list = ReadCompanyList(HomeDir);
+        if (!list) {
             view.messageBox(NoCompanyListMessage, MsgType::Error, MsgButtons::OK);
         } else {
             std::vector<Company> companies;
-            for (const std::string& line : ReadTextLines(*list)) {
-                const std::string dir = TrimControls(line);
-                if (dir.empty()) {
-                    continue;
-                }
-                Company c;
-                c.dataPath = ResolveIgnoringCase(dir, "ACCDATA");
-                c.name = ReadCompanyName(ResolveIgnoringCase(c.dataPath, "SETUP.DTA"));
-                companies.push_back(std::move(c));
+            for (const CompanyListEntry& entry : *list) {
+                companies.push_back({ReadCompanyName(entry.setupFile), entry.dataPath});
             }
             if (companies.size() == 1) {
                 companyName = companies.front().name;

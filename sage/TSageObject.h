@@ -3,7 +3,9 @@
 // owns the ODBC connection, reads the company list and lets the user pick a
 // company, logs in, and walks the export queries (ExportWalk.h).
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/System.h"
 #include "platform/WizardView.h"
@@ -38,6 +40,19 @@ std::string WithTrailingBackslash(const std::string& path);
 // converted from Windows-1252 to UTF-8. Raises EInOutError when the file
 // cannot be read.
 std::string ReadCompanyName(const std::string& setupFile);
+
+// A line of the COMPANY list: the company's directory, its data directory
+// (ACCDATA) and its SETUP.DTA, each name matched without regard to case.
+struct CompanyListEntry {
+    std::string directory;
+    std::string dataPath;
+    std::string setupFile;
+};
+
+// The companies that the COMPANY list in `homeDir` names, blank lines left
+// out; nothing when there is no list. Raises EInOutError when the list
+// cannot be read.
+std::optional<std::vector<CompanyListEntry>> ReadCompanyList(const std::string& homeDir);
 
 // The message shown when the home directory holds no company list.
 inline constexpr const char* NoCompanyListMessage =

@@ -54,6 +54,10 @@ bool StandardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+bool StandardOutputIsTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
 void InstallInterruptHandler() {
     struct sigaction action {};
     action.sa_handler = NoteInterrupt;

@@ -8,6 +8,8 @@ namespace quillmere {
 
 // Whether standard error is a terminal (the progress bar is drawn only then).
 bool StandardErrorIsTerminal();
+// Whether standard output is a terminal (the control totals are printed then).
+bool StandardOutputIsTerminal();
 
 // From now on the first Ctrl-C (SIGINT) is only noted, so the run can stop
 // at its next pump and close as the close box does; a second one ends the
