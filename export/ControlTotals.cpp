@@ -76,7 +76,9 @@ std::string Row(const std::string& name, const std::string& written, const std::
     char line[256];
     std::snprintf(line, sizeof line, "  %-22s %18s %18s  %s", name.c_str(), written.c_str(),
                   source.c_str(), mark.c_str());
-    return line;
+    std::string text = line;
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <sqlext.h>
 
+#include <iterator>
+
 #include "platform/CodePage.h"
 
 namespace quillmere::odbc {
@@ -45,8 +47,10 @@ std::vector<SingleValue> SingleRow(Connection& connection, const std::string& sq
         SQLULEN size = 0;
         SQLSMALLINT digits = 0;
         SQLSMALLINT nullable = 0;
-        Check(SQLDescribeColW(stmt.handle, col, nullptr, 0, nullptr, &type, &size, &digits,
-                              &nullable),
+        SQLWCHAR name[256];
+        SQLSMALLINT nameLength = 0;
+        Check(SQLDescribeColW(stmt.handle, col, name, SQLSMALLINT(std::size(name)), &nameLength,
+                              &type, &size, &digits, &nullable),
               SQL_HANDLE_STMT, stmt.handle, "SQLDescribeCol");
         SingleValue value;
         value.floating = type == SQL_REAL || type == SQL_FLOAT || type == SQL_DOUBLE;

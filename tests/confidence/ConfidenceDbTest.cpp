@@ -220,6 +220,7 @@ TEST_F(Program, CheckNamesEachFaultAndWhatToDo) {
     const auto v12 = ini.find("[SageLine50v12]");
     const std::string onlyV12 = ini.substr(v12, ini.find("\n\n", v12) - v12 + 1);
     const std::string otherIni = dir.write("v12/odbc.ini", onlyV12);
+    dir.write("v12/odbcinst.ini", FileText(harness + "/odbcinst.ini"));
 
     struct Case {
         std::string what;
@@ -229,7 +230,10 @@ TEST_F(Program, CheckNamesEachFaultAndWhatToDo) {
         long failedLines = 1;
     } cases[] = {
         {"missing data source",
-         [&](ProgramRun& r) { r.env["ODBCINI"] = otherIni; },
+         [&](ProgramRun& r) {
+             r.env["ODBCINI"] = otherIni;
+             r.env["ODBCSYSINI"] = dir / "v12";
+         },
          "FAILED   ODBC data source: there is no SageLine50v17; the Sage data sources are "
          "SageLine50v12\n",
          "what to do: choose \"Version 12\" (--sage-version 12), the version whose data source "
@@ -315,7 +319,9 @@ TEST_F(Program, ResendSendsAKeptArchiveAsTheRunWould) {
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(fs::exists(archive), c.kept);
         ASSERT_EQ(service.requestCount(), 1);
-        EXPECT_EQ(FileText(service.recordDir() + "/import-1.zip"), bytes);
+        if (c.mode == "accept") {  // the stand-in keeps what it accepts
+            EXPECT_TRUE(FileText(service.recordDir() + "/import-1.zip") == bytes);
+        }
         const std::string sent = log().substr(logBefore.size());
         if (c.mode == "accept") {
             const std::string address = service.baseUrl() + "/processSageImport.asp?id=1";
@@ -373,14 +379,14 @@ TEST_F(Program, TheWizardOffersAnUnsentArchiveAtStart) {
         EXPECT_EQ(view.messages[0].buttons, MsgButtons::YesNo);
         if (accept) {
             EXPECT_EQ(service.requestCount(), 1);
-            EXPECT_EQ(FileText(service.recordDir() + "/import-1.zip"), bytes);
+            EXPECT_TRUE(FileText(service.recordDir() + "/import-1.zip") == bytes);
             EXPECT_FALSE(fs::exists(archive));
             EXPECT_EQ(system.openedUrls.size(), 1u);
             EXPECT_TRUE(form.Closed());
         } else {
             // Declined: nothing sent, nothing changed, nothing logged.
             EXPECT_EQ(service.requestCount(), 0);
-            EXPECT_EQ(FileText(archive), bytes);
+            EXPECT_TRUE(FileText(archive) == bytes);
             EXPECT_EQ(log(), logBefore);
             EXPECT_FALSE(form.Closed());
             EXPECT_TRUE(system.openedUrls.empty());
