@@ -27,7 +27,11 @@ constexpr const char* ProbeFileName = "quillmere-check.tmp";
 
 std::string Megabytes(double bytes) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", bytes / 1e6);
+    if (bytes < 1e6) {
+        std::snprintf(text, sizeof text, "%.0f kB", std::max(bytes / 1e3, 1.0));
+    } else {
+        std::snprintf(text, sizeof text, "%.1f MB", bytes / 1e6);
+    }
     return text;
 }
 
@@ -201,7 +205,8 @@ std::vector<CompanyFound> CheckCompanies(const PreflightSettings& settings, cons
         return {};
     }
     list.add("Sage home directory", CheckState::Ok,
-             home + " (" + std::to_string(entries->size()) + " companies in its COMPANY file)");
+             home + " (" + std::to_string(entries->size()) +
+                 (entries->size() == 1 ? " company" : " companies") + " in its COMPANY file)");
     std::vector<CompanyFound> companies;
     for (const CompanyListEntry& entry : *entries) {
         try {

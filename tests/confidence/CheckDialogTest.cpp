@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <cstdlib>
+#include <functional>
 
 #include "app/ufMain.h"
 #include "support/FakeSystem.h"
@@ -28,7 +28,9 @@ TEST(CheckDialog, ShowsTheChecklistForTheLoginPage) {
     ::setenv("ODBCINI", (harness + "/odbc.ini").c_str(), 1);
     test::TempDir dir;
     std::string list = dir / "Acme" + "\r\n";
-    std::string setup = "\x01\x02\x03" "Acme Trading Ltd";
+    std::string setup =
+        "\x01\x02\x03"
+        "Acme Trading Ltd";
     setup.resize(103, ' ');
     dir.write("Acme/ACCDATA/SETUP.DTA", setup);
     dir.write("home/COMPANY", list);

@@ -36,7 +36,8 @@ using test::TempDir;
 
 // Python's csv module's verdict on a summary against the tables it names.
 std::string CsvVerdict(const std::string& summary, const std::vector<std::string>& tables) {
-    std::string command = "python3 " + test::ShellQuote(CSV_TOTALS) + " " + test::ShellQuote(summary);
+    std::string command =
+        "python3 " + test::ShellQuote(CSV_TOTALS) + " " + test::ShellQuote(summary);
     for (const std::string& t : tables) {
         command += " " + test::ShellQuote(t);
     }
@@ -127,8 +128,8 @@ class Program : public ::testing::Test {
 
     ProgramRun run(const StandInService& service, std::vector<std::string> args) {
         ProgramRun r;
-        r.args = {"--work-dir", work, "--service-url", service.baseUrl(), "--ca-file",
-                  service.caFile()};
+        r.args = {"--work-dir",      work,        "--service-url",
+                  service.baseUrl(), "--ca-file", service.caFile()};
         r.args.insert(r.args.end(), args.begin(), args.end());
         const std::string harness = SAGE_HARNESS_DIR;
         r.env = {{"ODBCSYSINI", harness}, {"ODBCINI", harness + "/odbc.ini"}};
@@ -136,8 +137,8 @@ class Program : public ::testing::Test {
     }
 
     std::vector<std::string> exportArgs() const {
-        return {"--sage-version", "17", "--home", home, "--user", "manager", "--chart", "1",
-                "--password-file", passwordFile};
+        return {"--sage-version", "17", "--home",          home,        "--user", "manager",
+                "--chart",        "1",  "--password-file", passwordFile};
     }
 
     // An export run that keeps its archive; its path.
@@ -187,8 +188,9 @@ TEST_F(Program, CheckHoldsWhenEverythingIsRight) {
     const ProgramResult result = RunExport(r);
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     const std::string& out = result.out;
-    EXPECT_NE(out.find("ok       ODBC data source: SageLine50v17 (Sage data sources: SageLine50v7, "),
-              std::string::npos)
+    EXPECT_NE(
+        out.find("ok       ODBC data source: SageLine50v17 (Sage data sources: SageLine50v7, "),
+        std::string::npos)
         << out;
     EXPECT_NE(out.find("ok       company: Acme Trading Ltd in "), std::string::npos) << out;
     EXPECT_NE(out.find("ok       login: logged in to Acme Trading Ltd as manager, read-only\n"),
@@ -200,8 +202,9 @@ TEST_F(Program, CheckHoldsWhenEverythingIsRight) {
             << table.fileName << "\n"
             << out;
     }
-    EXPECT_TRUE(std::regex_search(out, std::regex("ok       estimate: archive about [0-9.]+ MB, "
-                                                  "export about [0-9]+ (s|min)")))
+    EXPECT_TRUE(
+        std::regex_search(out, std::regex("ok       estimate: archive about [0-9.]+ (kB|MB), "
+                                          "export about [0-9]+ (s|min)")))
         << out;
     EXPECT_NE(out.find("ok       service certificate: valid for 127.0.0.1\n"), std::string::npos)
         << out;
@@ -257,8 +260,7 @@ TEST_F(Program, CheckNamesEachFaultAndWhatToDo) {
              r.args.insert(r.args.end(), {"--company", "Acme Trading Ltd"});
          },
          "FAILED   company: ", "what to do: correct or remove the line "},
-        {"work directory not writable",
-         [&](ProgramRun&) { dir.mkdir("work/quillmere-check.tmp"); },
+        {"work directory not writable", [&](ProgramRun&) { dir.mkdir("work/quillmere-check.tmp"); },
          "FAILED   work directory: ", "what to do: run the program from"},
         {"unreachable service",
          [&](ProgramRun& r) {
@@ -289,9 +291,10 @@ TEST_F(Program, CheckNamesEachFaultAndWhatToDo) {
             << result.out;
         // One fault, one failed line (the login fails with the data source).
         const std::regex failedLine("(^|\n)FAILED ");
-        EXPECT_EQ(std::distance(std::sregex_iterator(result.out.begin(), result.out.end(), failedLine),
-                                std::sregex_iterator()),
-                  c.failedLines)
+        EXPECT_EQ(
+            std::distance(std::sregex_iterator(result.out.begin(), result.out.end(), failedLine),
+                          std::sregex_iterator()),
+            c.failedLines)
             << result.out;
         EXPECT_EQ(result.out.substr(result.out.size() - 42),
                   "Some checks FAILED: see what to do above.\n");
@@ -314,8 +317,7 @@ TEST_F(Program, ResendSendsAKeptArchiveAsTheRunWould) {
         const std::string archive = keptArchive(service);
         const std::string bytes = FileText(archive);
         const std::string logBefore = log();
-        const ProgramResult r =
-            RunExport(run(service, {"--resend", archive, "--no-browser"}));
+        const ProgramResult r = RunExport(run(service, {"--resend", archive, "--no-browser"}));
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(fs::exists(archive), c.kept);
         ASSERT_EQ(service.requestCount(), 1);
@@ -327,12 +329,16 @@ TEST_F(Program, ResendSendsAKeptArchiveAsTheRunWould) {
             const std::string address = service.baseUrl() + "/processSageImport.asp?id=1";
             EXPECT_EQ(r.out, "Transfer Complete!\n" + address + "\n");
             EXPECT_EQ(r.err, "");
-            EXPECT_EQ(sent, "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
-                            "Sent file to URL " + address + "\r\nWizard Finished\r\n");
+            EXPECT_EQ(sent,
+                      "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+                      "Sent file to URL " +
+                          address + "\r\nWizard Finished\r\n");
         } else if (c.mode == "refuse") {
-            EXPECT_EQ(r.err, "Error: Unable to send file, Please email " + archive + " to support\n");
-            EXPECT_EQ(sent, "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
-                            "Error in URL 0\r\nWizard Finished\r\n");
+            EXPECT_EQ(r.err,
+                      "Error: Unable to send file, Please email " + archive + " to support\n");
+            EXPECT_EQ(sent,
+                      "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+                      "Error in URL 0\r\nWizard Finished\r\n");
         } else {
             EXPECT_EQ(r.err.rfind("Error: ", 0), 0u) << r.err;
             EXPECT_EQ(sent, "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n");

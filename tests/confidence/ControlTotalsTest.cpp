@@ -65,15 +65,14 @@ TEST(DecimalSum, ComparesByValue) {
 }
 
 // A table of three columns: a quoted name, two money columns written bare.
-const ExportDefinition Table{"SELECT name, amount, other FROM t ORDER BY %s",
-                             "NAME,AMOUNT, OTHER",
-                             {{"NAME", Written::Quoted},
-                              {"AMOUNT", Written::Bare},
-                              {"OTHER", Written::Bare}},
-                             {},
-                             true,
-                             "",
-                             {"AMOUNT", "OTHER"}};
+const ExportDefinition Table{
+    "SELECT name, amount, other FROM t ORDER BY %s",
+    "NAME,AMOUNT, OTHER",
+    {{"NAME", Written::Quoted}, {"AMOUNT", Written::Bare}, {"OTHER", Written::Bare}},
+    {},
+    true,
+    "",
+    {"AMOUNT", "OTHER"}};
 
 TEST(TotalsSink, CountsTheLinesAndAddsUpTheMoneyColumnsAsWritten) {
     std::vector<std::string> lines;
@@ -83,8 +82,8 @@ TEST(TotalsSink, CountsTheLinesAndAddsUpTheMoneyColumnsAsWritten) {
     const std::vector<std::string> written = {
         "NAME,AMOUNT, OTHER",
         R"("Smith, ""Jo"", & Co",12.50,1)",  // commas and quotes inside the name
-        R"("",,-2)",                          // NULL amount: nothing to add
-        R"(",",abc,0.25)",                    // a value that is no number
+        R"("",,-2)",                         // NULL amount: nothing to add
+        R"(",",abc,0.25)",                   // a value that is no number
         R"("x",-0.5,1E2)",
     };
     for (const std::string& line : written) {
@@ -165,8 +164,7 @@ TEST(ControlTotals, MarksEachFigureAndWarnsOfEveryOneThatDoesNotAgree) {
               std::string::npos);
     totals.tables[0].recordsAgreement = Agreement::Agrees;
     EXPECT_EQ(totals.Warnings(), 0);
-    EXPECT_NE(totals.Text().find("Every figure agrees with the data source.\n"),
-              std::string::npos);
+    EXPECT_NE(totals.Text().find("Every figure agrees with the data source.\n"), std::string::npos);
 }
 
 TEST(ControlTotals, TheSummaryLiesBesideTheArchive) {

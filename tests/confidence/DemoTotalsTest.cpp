@@ -19,8 +19,8 @@ TEST(DemoTotals, EveryFigureAgreesWithTheDataSourceAndWithTheTablesReadBack) {
     const std::string home = test::MakeSageHome(dir, {{"Wren & Hollis Joinery Ltd", "Wren"}});
     const std::string work = dir.mkdir("work");
     test::ProgramRun run;
-    run.args = {"--sage-version", "17", "--home", home, "--user", "manager", "--chart", "1",
-                "--work-dir", work, "--no-upload", "--summary"};
+    run.args = {"--sage-version", "17", "--home",     home, "--user",      "manager",
+                "--chart",        "1",  "--work-dir", work, "--no-upload", "--summary"};
     run.env = {{"ODBCSYSINI", SAGE_HARNESS_DIR},
                {"ODBCINI", std::string(SAGE_HARNESS_DIR) + "/odbc.ini"},
                {"QUILLMERE_SAGE_PASSWORD", "letmein"}};
@@ -44,10 +44,10 @@ TEST(DemoTotals, EveryFigureAgreesWithTheDataSourceAndWithTheTablesReadBack) {
     EXPECT_EQ(r.err.find("Warning"), std::string::npos) << r.err;
     // 8 record counts, 2 x 2 ledger account sums, 1 nominal balance,
     // 3 x 7 transaction sums, 2 allocation amounts.
-    EXPECT_EQ(test::RunCommand("python3 " + test::ShellQuote(CSV_TOTALS) + " " +
-                               test::ShellQuote(summary) + " " + test::ShellQuote(archive) +
-                               " 2>&1"),
-              "checked 36\n");
+    EXPECT_EQ(
+        test::RunCommand("python3 " + test::ShellQuote(CSV_TOTALS) + " " +
+                         test::ShellQuote(summary) + " " + test::ShellQuote(archive) + " 2>&1"),
+        "checked 36\n");
 }
 
 }  // namespace
