@@ -148,7 +148,8 @@ TEST_F(FinishExportRun, WritesTheEightTablesIntoTheArchiveAndDeletesTheLooseFile
                      "Temp files deleted", "Export completed", "Call API", "Wizard Finished"}));
     EXPECT_EQ(view.chartChoices.size(), 1u);
     expectButtonsStayDisabled();
-    EXPECT_EQ(files(), Lines{"AcmeTradingLtd_03022016_0905.zip"});
+    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.summary.txt",
+                              "AcmeTradingLtd_03022016_0905.zip"}));
 
     test::TempDir expected;
     WriteExpectedTables(test::SageUser, expected.path());
@@ -213,7 +214,8 @@ TEST_F(FinishExportRun, EmptyBooksGiveHeaderOnlyTablesAndTheSameMinuteReplacesTh
         const QJsonObject e = value.toObject();
         EXPECT_TRUE(e.value("matches_source").toBool()) << e.value("name").toString().toStdString();
     }
-    EXPECT_EQ(files(), Lines{"AcmeTradingLtd_03022016_0905.zip"});
+    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.summary.txt",
+                              "AcmeTradingLtd_03022016_0905.zip"}));
 }
 
 TEST_F(FinishExportRun, TheCompanyNameGivesTheArchiveItsName) {
