@@ -70,6 +70,13 @@ const char* ExportUsage() {
            "  --service-url URL     the online service's base address (scheme, host, port)\n"
            "  --ca-file FILE        trust the CA certificates in FILE (PEM) for the service\n"
            "  --no-browser          print the import page address but do not open it\n"
+           "  --summary             print the control totals at the end (always done when\n"
+           "                        standard output is a terminal); every run writes them\n"
+           "                        to <archive name>.summary.txt\n"
+           "  --check               check everything a run needs, exporting nothing: the\n"
+           "                        data source, the home directory and companies, the\n"
+           "                        login, the tables, the work directory, the service\n"
+           "  --resend ARCHIVE      send a kept archive again, without connecting to Sage\n"
            "  --help, --version\n"
            "Exit status: 0 finished (file accepted, or upload suppressed), 1 a check or a\n"
            "step failed, 2 bad usage, 3 the service refused the file.\n";
@@ -149,6 +156,16 @@ ExportOptions ParseExportOptions(int argc, char** argv) {
             options.noUpload = flag();
         } else if (name == "--no-browser") {
             options.noBrowser = flag();
+        } else if (name == "--check") {
+            options.check = flag();
+        } else if (name == "--summary") {
+            options.summary = flag();
+        } else if (name == "--resend") {
+            const std::string v = value();
+            if (v.empty()) {
+                throw UsageError("--resend needs an archive file");
+            }
+            options.resend = std::filesystem::absolute(v).lexically_normal().string();
         } else if (name == "--work-dir") {
             options.workDir = AbsoluteDirectory(name, value());
         } else if (name == "--service-url") {
@@ -161,11 +178,15 @@ ExportOptions ParseExportOptions(int argc, char** argv) {
             throw UsageError("unexpected argument: " + arg);
         }
     }
-    if (!options.help && !options.version) {
+    if (options.resend && (options.check || options.noUpload)) {
+        throw UsageError(std::string("--resend cannot go with ") +
+                         (options.check ? "--check" : "--no-upload"));
+    }
+    if (!options.help && !options.version && !options.resend) {
         if (!versionGiven) {
             throw UsageError("--sage-version is required");
         }
-        if (!userGiven) {
+        if (!userGiven && !options.check) {
             throw UsageError("--user is required");
         }
     }

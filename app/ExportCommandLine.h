@@ -21,11 +21,18 @@ struct ExportOptions {
     std::string caFile;
     bool help = false;
     bool version = false;
+    // --check: the pre-flight checklist instead of an export.
+    bool check = false;
+    // --resend ARCHIVE (made absolute): send a kept archive, nothing else.
+    std::optional<std::string> resend;
+    // --summary: print the control totals at the end (also on a terminal).
+    bool summary = false;
 };
 
 // Parses the options; raises UsageError for an unknown option, a missing
 // value, a version that is not in the list, a chart that is not a number or
-// a missing --sage-version or --user (unless --help or --version is given).
+// a missing --sage-version or --user (unless --help or --version is given;
+// --check needs no --user, --resend neither of them).
 // An error text never repeats the value given with an unknown option, so a
 // secret typed as "--password=..." is not printed back.
 ExportOptions ParseExportOptions(int argc, char** argv);

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
         }
     }
 
+    options.summary = options.summary || StandardOutputIsTerminal();
     InstallInterruptHandler();
     auto system = CreateHostSystem(options.workDir);
     HeadlessView view(std::cout, std::cerr, StandardErrorIsTerminal());

@@ -1,5 +1,6 @@
 // The wizard: the Qt window over the page flow.
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -36,5 +37,7 @@ int main(int argc, char** argv) {
     window.attach(&form);
     form.Dispatch(&TfrmMain::FormCreate);
     window.show();
+    // Once the window is up: an archive an earlier run left unsent.
+    QTimer::singleShot(0, &window, [&form] { form.Dispatch(&TfrmMain::OfferUnsentArchive); });
     return QApplication::exec();
 }

@@ -6,8 +6,11 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/PreflightCheck.h"
+#include "export/ControlTotals.h"
 #include "platform/System.h"
 #include "platform/WizardView.h"
 #include "sage/TSageObject.h"
@@ -84,6 +87,28 @@ class TfrmMain {
     // The second half of Finish: sends the closed archive to the service and
     // hands the user over to the import page, then closes the window.
     void SubmitArchive(const std::string& archivePath);
+    // Whether the upload is suppressed: NoUpload, or noupload.txt beside
+    // the program.
+    bool UploadSuppressed() const;
+
+    // The control totals of the last export run (ufMainTotals.cpp): begun
+    // before the first table, written beside the archive after the last,
+    // with a warning when a figure does not agree with the data source.
+    ControlTotals StartControlTotals(const std::string& archivePath,
+                                     const std::tm& startedAt) const;
+    void FinishControlTotals(const ControlTotals& totals, const std::string& archivePath);
+    std::optional<ControlTotals> LastTotals;
+    std::string LastSummaryPath;
+
+    // What the pre-flight check of the login page's "Check..." works with:
+    // the version, home directory and company chosen so far, the user and
+    // password typed (the login is tried when a user is), the service.
+    PreflightSettings CheckSettings() const;
+
+    // At start: offers to send the archive that an earlier run left unsent
+    // in the program's directory (ufMainResend.cpp). Declined, nothing
+    // changes.
+    void OfferUnsentArchive();
 
     void UpdateButtons();
     void ShowProgress(int position, int maximum);

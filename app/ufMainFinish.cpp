@@ -5,6 +5,7 @@
 // to the submission.
 #include "app/ufMain.h"
 #include "export/ArchiveName.h"
+#include "export/ControlTotals.h"
 #include "export/ExportTables.h"
 #include "export/TableFile.h"
 #include "platform/Exceptions.h"
@@ -50,6 +51,7 @@ void TfrmMain::cmdFinishClick() {
     // the same name that was there before is not this run's to remove.
     const bool archiveWasThere = FileExists(archivePath);
     std::vector<std::string> tableFiles;
+    ControlTotals totals = StartControlTotals(archivePath, startedAt);
     std::string writing = archivePath;  // the file a file error is about
     try {
         ZipWriter zipMain;
@@ -66,12 +68,18 @@ void TfrmMain::cmdFinishClick() {
             }
             writing = programDir + table.fileName;
             TableFile file(writing);
-            table.run(*SageObj, file);
+            const ExportDefinition definition = LedgerExport(table.ledger, *SageObj);
+            TableTotals& tally = totals.tables.emplace_back();
+            tally.fileName = table.fileName;
+            tally.ledger = table.ledger;
+            TotalsSink counted(file, definition, tally);
+            table.run(*SageObj, counted);
             if (table.countLine) {
                 view_.addStatusLine(CountLine(file.LineCount()));
             }
             file.Commit();
             tableFiles.push_back(file.Path());
+            Reconcile(SageObj->Connection, definition, tally);
             zipMain.addFinishedFile(file.Path());  // deflated while the next table exports
         }
 
@@ -105,6 +113,7 @@ void TfrmMain::cmdFinishClick() {
     view_.addStatusLine("Export from Sage Complete!");
     view_.addStatusLine("Starting transfer of data");
     Log("Export completed");
+    FinishControlTotals(totals, archivePath);
 
     SubmitArchive(archivePath);
 }

@@ -24,9 +24,13 @@ constexpr const char* ImportPagePath = "/processSageImport.asp?id=";
 
 }  // namespace
 
+bool TfrmMain::UploadSuppressed() const {
+    return NoUpload || FileExists(system_.executableDir() + NoUploadMarker);
+}
+
 void TfrmMain::SubmitArchive(const std::string& archivePath) {
     Log("Call API");
-    if (!NoUpload && !FileExists(system_.executableDir() + NoUploadMarker)) {
+    if (!UploadSuppressed()) {
         VureDevuAPISoap service = GetServiceBinding(HTTPRIO1, ServiceBase);
         Log("API Called");
         Log("Convert zip file");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "sage/LedgerExports.h"
 #include "sage/TSageObject.h"
 
 namespace quillmere {
@@ -19,6 +20,8 @@ struct ExportTable {
     std::string fileName;
     // Whether "Found %d items." follows the export.
     bool countLine;
+    // The export's definition, for the control totals.
+    Ledger ledger;
 };
 
 const std::vector<ExportTable>& ExportTables();

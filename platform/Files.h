@@ -90,6 +90,10 @@ std::FILE* CreateFileForWriting(const std::string& path);
 // Deletes a file; returns false when it could not be deleted.
 bool DeleteFileAt(const std::string& path);
 
+// The bytes that an unprivileged user may still write in the file system
+// that holds `dir`; nothing when it cannot be told.
+std::optional<std::uint64_t> FreeBytes(const std::string& dir);
+
 // Gives the file at `from` the path `to`, replacing a file there. Raises
 // EInOutError when it cannot.
 void RenameFile(const std::string& from, const std::string& to);

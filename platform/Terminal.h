@@ -13,12 +13,15 @@ namespace quillmere {
 // cannot hold every name a path may have.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
+// Whether standard error is a terminal (the progress bar is drawn only then).
 bool StandardErrorIsTerminal();
+// Whether standard output is a terminal (the control totals are printed then).
+bool StandardOutputIsTerminal();
 bool StandardInputIsTerminal();
 
 // From now on the first Ctrl-C (on POSIX also SIGTERM and SIGHUP; on Windows
-// the console window's close) is only noted, so the run can stop at its next pump and close as the close
-// box does; a second Ctrl-C ends the program at once.
+// the console window's close) is only noted, so the run can stop at its
+// next pump and close as the close box does; a second Ctrl-C ends the program at once.
 void InstallInterruptHandler();
 // Whether a Ctrl-C arrived since InstallInterruptHandler.
 bool InterruptRequested();

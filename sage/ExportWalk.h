@@ -86,6 +86,13 @@ struct ExportDefinition {
     std::function<bool(const ExportRecord&)> filter = {};
     // False: the walk neither sets RecordCount nor reports progress.
     bool countRecords = true;
+    // The filter's rule as an SQL condition on the query's result columns,
+    // so the data source can count the kept records itself; empty when the
+    // export keeps every record.
+    std::string filterSql = {};
+    // The money columns (result column names) whose written values the
+    // control totals add up.
+    std::vector<std::string> money = {};
 };
 
 // Where the lines of a table go, in order, as they are made.

@@ -1,9 +1,11 @@
 // The eight table exports: their SQL texts, header lines and columns as
 // data, and one routine per group (accounts, transactions, allocations) that
 // hands the data to the export walk.
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "sage/LedgerExports.h"
 #include "sage/PaymentReference.h"
 #include "sage/TSageObject.h"
 
@@ -94,6 +96,11 @@ const std::vector<ExportColumn> TransactionColumns = {
     {"OUTSTANDING", B}, {"DATE_ENTERED", Q},
 };
 
+// The money columns that the control totals add up.
+const std::vector<std::string> LedgerAccountMoney = {"CREDIT_LIMIT", "BALANCE"};
+const std::vector<std::string> TransactionMoney = {
+    "AMOUNT", "NET_AMOUNT", "TAX_AMOUNT", "GROSS_AMOUNT", "AMOUNT_PAID", "PAYMENT", "OUTSTANDING"};
+
 struct TransactionGroup {
     std::string types;
     // A record of this type is kept only with paid flag "N" (exactly);
@@ -126,27 +133,27 @@ const std::vector<ExportColumn> AllocationColumns = {
 
 }  // namespace
 
-void TSageObject::ExportSalesAccounts(const std::string& sortColumn, RowSink& rows) {
-    ExportRows({SalesAccountsSql, LedgerAccountsHeader, LedgerAccountColumns}, sortColumn, rows);
-}
-
-void TSageObject::ExportPurchaseAccounts(const std::string& sortColumn, RowSink& rows) {
-    ExportRows({PurchaseAccountsSql, LedgerAccountsHeader, LedgerAccountColumns}, sortColumn, rows);
-}
-
-void TSageObject::ExportNominalAccounts(const std::string& sortColumn, RowSink& rows) {
-    const ExportDefinition table{
-        NominalAccountsSql,
-        NominalAccountsHeader,
-        {{"ACCOUNT_REF", Q},
-         {"NAME", Q},
-         {"ACCOUNT_TYPE", B},
-         {"BALANCE", B},
-         {"ACCOUNT_REF", Q, [this](const std::string& ref) { return NominalCategory(ref); }}}};
-    ExportRows(table, sortColumn, rows);
-}
-
 namespace {
+
+ExportDefinition AccountsExport(const std::string& sql) {
+    ExportDefinition table{sql, LedgerAccountsHeader, LedgerAccountColumns};
+    table.money = LedgerAccountMoney;
+    return table;
+}
+
+ExportDefinition NominalAccountsExport(const TSageObject& sage) {
+    ExportDefinition table{NominalAccountsSql,
+                           NominalAccountsHeader,
+                           {{"ACCOUNT_REF", Q},
+                            {"NAME", Q},
+                            {"ACCOUNT_TYPE", B},
+                            {"BALANCE", B},
+                            {"ACCOUNT_REF", Q, [&sage](const std::string& ref) {
+                                 return sage.NominalCategory(ref);
+                             }}}};
+    table.money = {"BALANCE"};
+    return table;
+}
 
 ExportDefinition TransactionsExport(const TransactionGroup& group) {
     ExportDefinition table{TransactionsSelect + group.types + TransactionsOrder, TransactionsHeader,
@@ -155,8 +162,12 @@ ExportDefinition TransactionsExport(const TransactionGroup& group) {
         table.filter = [type = group.unpaidOnlyType](const ExportRecord& r) {
             return r.Text("TYPE") != type || r.Text("PAID_FLAG") == "N";
         };
+        // A NULL type or paid flag reads as the empty text above.
+        table.filterSql = "(COALESCE(type, '') <> '" + group.unpaidOnlyType +
+                          "' OR COALESCE(paid_flag, '') = 'N')";
     }
     table.countRecords = group.countRecords;
+    table.money = TransactionMoney;
     return table;
 }
 
@@ -165,29 +176,65 @@ ExportDefinition AllocationsExport(const std::string& types) {
                            AllocationColumns};
     // A NULL amount reads as 0 and is left out too.
     table.filter = [](const ExportRecord& r) { return r.Float("AMOUNT") != 0; };
+    table.filterSql = "amount <> 0";  // NULL is not kept either
+    table.money = {"AMOUNT"};
     return table;
 }
 
 }  // namespace
 
+ExportDefinition LedgerExport(Ledger table, const TSageObject& sage) {
+    switch (table) {
+        case Ledger::SalesAccounts:
+            return AccountsExport(SalesAccountsSql);
+        case Ledger::SalesTransactions:
+            return TransactionsExport(SalesTransactions);
+        case Ledger::PurchaseAccounts:
+            return AccountsExport(PurchaseAccountsSql);
+        case Ledger::PurchaseTransactions:
+            return TransactionsExport(PurchaseTransactions);
+        case Ledger::NominalAccounts:
+            return NominalAccountsExport(sage);
+        case Ledger::OtherTransactions:
+            return TransactionsExport(OtherTransactions);
+        case Ledger::Payments:
+            return AllocationsExport(PaymentTypes);
+        case Ledger::Receipts:
+            return AllocationsExport(ReceiptTypes);
+    }
+    throw std::logic_error("unknown ledger table");
+}
+
+void TSageObject::ExportSalesAccounts(const std::string& sortColumn, RowSink& rows) {
+    ExportRows(LedgerExport(Ledger::SalesAccounts, *this), sortColumn, rows);
+}
+
+void TSageObject::ExportPurchaseAccounts(const std::string& sortColumn, RowSink& rows) {
+    ExportRows(LedgerExport(Ledger::PurchaseAccounts, *this), sortColumn, rows);
+}
+
+void TSageObject::ExportNominalAccounts(const std::string& sortColumn, RowSink& rows) {
+    ExportRows(LedgerExport(Ledger::NominalAccounts, *this), sortColumn, rows);
+}
+
 void TSageObject::ExportSalesTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(TransactionsExport(SalesTransactions), sortColumn, rows);
+    ExportRows(LedgerExport(Ledger::SalesTransactions, *this), sortColumn, rows);
 }
 
 void TSageObject::ExportPurchaseTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(TransactionsExport(PurchaseTransactions), sortColumn, rows);
+    ExportRows(LedgerExport(Ledger::PurchaseTransactions, *this), sortColumn, rows);
 }
 
 void TSageObject::ExportOtherTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(TransactionsExport(OtherTransactions), sortColumn, rows);
+    ExportRows(LedgerExport(Ledger::OtherTransactions, *this), sortColumn, rows);
 }
 
 void TSageObject::ExportPayments(RowSink& rows) {
-    ExportRows(AllocationsExport(PaymentTypes), {}, rows);
+    ExportRows(LedgerExport(Ledger::Payments, *this), {}, rows);
 }
 
 void TSageObject::ExportReceipts(RowSink& rows) {
-    ExportRows(AllocationsExport(ReceiptTypes), {}, rows);
+    ExportRows(LedgerExport(Ledger::Receipts, *this), {}, rows);
 }
 
 }  // namespace quillmere

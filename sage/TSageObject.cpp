@@ -36,6 +36,27 @@ struct Company {
 
 }  // namespace
 
+std::optional<CompanyListFile> ReadCompanyList(const std::string& homeDir) {
+    const auto list = FindIgnoringCase(WithTrailingBackslash(homeDir), "company");
+    if (!list || !FileExists(*list)) {
+        return std::nullopt;
+    }
+    CompanyListFile file{*list, {}};
+    for (const std::string& dir : CompanyDirectories(ReadWholeFile(*list))) {
+        CompanyListEntry& entry = file.entries.emplace_back();
+        entry.directory = dir;
+        try {
+            entry.dataPath = ResolveIgnoringCase(dir, "ACCDATA");
+            entry.setupFile = ResolveIgnoringCase(entry.dataPath, "SETUP.DTA");
+        } catch (const Exception& e) {
+            entry.dataPath.clear();
+            entry.setupFile.clear();
+            entry.problem = e.what();
+        }
+    }
+    return file;
+}
+
 std::string DataSourceName(int versionNo) {
     return "SageLine50v" + std::to_string(versionNo);
 }
@@ -80,42 +101,42 @@ void TSageObject::SelectCompany(WizardView& view, std::string& companyName,
                                 std::string& companyPath) {
     std::string chosenPath;
     if (!HomeDir.empty()) {
-        const std::string home = WithTrailingBackslash(HomeDir);
-        const auto list = FindIgnoringCase(home, "company");
-        if (!list || !FileExists(*list)) {
+        const auto list = ReadCompanyList(HomeDir);
+        if (!list) {
             view.messageBox(NoCompanyListMessage, MsgType::Error, MsgButtons::OK);
         } else {
             std::vector<Company> companies;
             UnreadableCompanies.clear();
-            for (const std::string& dir : CompanyDirectories(ReadWholeFile(*list))) {
+            for (const CompanyListEntry& entry : list->entries) {
                 // A company that cannot be read (deleted since, or a damaged
                 // line) is left out and named; the others stay reachable.
-                Company c;
-                std::string setup;
+                if (!entry.problem.empty()) {
+                    UnreadableCompanies.push_back(ShownPath(entry.directory) + ": " +
+                                                  entry.problem);
+                    continue;
+                }
+                Company c{{}, entry.dataPath};
                 try {
-                    c.dataPath = ResolveIgnoringCase(dir, "ACCDATA");
-                    setup = ResolveIgnoringCase(c.dataPath, "SETUP.DTA");
-                    c.name = ReadCompanyName(setup);
+                    c.name = ReadCompanyName(entry.setupFile);
                 } catch (const Exception& e) {
-                    UnreadableCompanies.push_back(ShownPath(setup.empty() ? dir : setup) + ": " +
-                                                  e.what());
+                    UnreadableCompanies.push_back(ShownPath(entry.setupFile) + ": " + e.what());
                     continue;
                 }
                 if (c.name.empty()) {
-                    UnreadableCompanies.push_back(ShownPath(setup) + ": no company name");
+                    UnreadableCompanies.push_back(ShownPath(entry.setupFile) + ": no company name");
                     continue;
                 }
                 companies.push_back(std::move(c));
             }
             if (!UnreadableCompanies.empty()) {
-                std::string text = "These companies of the company list " + *list +
+                std::string text = "These companies of the company list " + list->path +
                                    " cannot be read and are left out:";
                 for (const std::string& line : UnreadableCompanies) {
                     text += "\n" + line;
                 }
                 view.messageBox(text, MsgType::Warning, MsgButtons::OK);
                 if (companies.empty()) {
-                    throw Exception("No company of the company list " + *list + " can be read");
+                    throw Exception("No company of the company list " + list->path + " can be read");
                 }
             }
             if (companies.size() == 1) {

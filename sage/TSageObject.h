@@ -3,7 +3,9 @@
 // owns the ODBC connection, reads the company list and lets the user pick a
 // company, logs in, and walks the export queries (ExportWalk.h).
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/System.h"
 #include "platform/WizardView.h"
@@ -38,6 +40,28 @@ std::string WithTrailingBackslash(const std::string& path);
 // converted from Windows-1252 to UTF-8. Raises EInOutError when the file
 // cannot be read.
 std::string ReadCompanyName(const std::string& setupFile);
+
+// A line of the COMPANY list: the company's directory, its data directory
+// (ACCDATA) and its SETUP.DTA, each name matched without regard to case.
+// When the names cannot be resolved (a damaged line), `problem` says why and
+// the paths are empty.
+struct CompanyListEntry {
+    std::string directory;
+    std::string dataPath;
+    std::string setupFile;
+    std::string problem;
+};
+
+// The COMPANY list of a home directory: where it is and the companies it
+// names, blank lines left out.
+struct CompanyListFile {
+    std::string path;
+    std::vector<CompanyListEntry> entries;
+};
+
+// The COMPANY list in `homeDir`; nothing when there is none. Raises
+// EInOutError when the list cannot be read.
+std::optional<CompanyListFile> ReadCompanyList(const std::string& homeDir);
 
 // The message shown when the home directory holds no company list.
 inline constexpr const char* NoCompanyListMessage =

@@ -841,6 +841,10 @@ TimestampValue Query::AsTimestamp(int field) const {
 }
 
 std::string CountSql(const std::string& sql) {
+    return "SELECT COUNT(*) FROM (" + WithoutFinalOrderBy(sql) + ") AS counted_records";
+}
+
+std::string WithoutFinalOrderBy(const std::string& sql) {
     std::string inner = sql;
     while (!inner.empty() &&
            (inner.back() == ';' || std::isspace(static_cast<unsigned char>(inner.back())))) {
@@ -877,7 +881,7 @@ std::string CountSql(const std::string& sql) {
     if (orderBy != std::string::npos && !limited && quote == 0 && depth == 0) {
         inner.erase(orderBy);
     }
-    return "SELECT COUNT(*) FROM (" + inner + ") AS counted_records";
+    return inner;
 }
 
 }  // namespace quillmere::odbc

@@ -166,4 +166,9 @@ class Query {
 // cannot change the count) unless a row limit follows that clause.
 std::string CountSql(const std::string& sql);
 
+// The SQL text without its final top-level ORDER BY (unless a row limit
+// follows that clause) and without a trailing ";": the same records, in no
+// particular order, ready to be wrapped in an aggregate.
+std::string WithoutFinalOrderBy(const std::string& sql);
+
 }  // namespace quillmere::odbc

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -212,6 +213,14 @@ void RenameFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         throw EInOutError::FromErrno(errno);
     }
+}
+
+std::optional<std::uint64_t> FreeBytes(const std::string& dir) {
+    struct statvfs fs {};
+    if (::statvfs(dir.c_str(), &fs) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
 }
 
 }  // namespace quillmere

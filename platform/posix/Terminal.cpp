@@ -30,6 +30,10 @@ bool StandardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+bool StandardOutputIsTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
 bool StandardInputIsTerminal() {
     return ::isatty(STDIN_FILENO) == 1;
 }

@@ -55,6 +55,10 @@ bool StandardErrorIsTerminal() {
     return ::_isatty(_fileno(stderr)) != 0;
 }
 
+bool StandardOutputIsTerminal() {
+    return ::_isatty(_fileno(stdout)) != 0;
+}
+
 bool StandardInputIsTerminal() {
     return ::_isatty(_fileno(stdin)) != 0;
 }

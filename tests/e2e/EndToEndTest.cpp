@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -137,12 +138,17 @@ TEST_F(EndToEnd, FromTheWelcomePageToTheImportPage) {
     EXPECT_EQ(AwaitFile(bin / "xdg-open.url"), address);
     EXPECT_EQ(window.findChild<QLineEdit*>("txtURL")->text().toStdString(), address);
 
-    // Nothing left beside the program but the log and homedir.txt.
+    // Nothing left beside the program but the log, homedir.txt and the
+    // run's control totals.
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(work.path())) {
         left.push_back(entry.path().filename().string());
     }
     std::sort(left.begin(), left.end());
+    ASSERT_EQ(left.size(), 3u);
+    EXPECT_TRUE(std::regex_match(left[1], std::regex(".*_[0-9]{8}_[0-9]{4}\\.summary\\.txt")))
+        << left[1];
+    left.erase(left.begin() + 1);
     EXPECT_EQ(left, (std::vector<std::string>{"WizardDebug.log", "homedir.txt"}));
     const std::string log = FileText(work / "WizardDebug.log");
     EXPECT_NE(log.find("Export completed\r\nCall API\r\nAPI Called\r\nConvert zip file\r\n"

@@ -149,7 +149,8 @@ TEST_F(FinishExportRun, WritesTheEightTablesIntoTheArchiveAndDeletesTheLooseFile
                      "Temp files deleted", "Export completed", "Call API", "Wizard Finished"}));
     EXPECT_EQ(view.chartChoices.size(), 1u);
     expectButtonsStayDisabled();
-    EXPECT_EQ(files(), Lines{"AcmeTradingLtd_03022016_0905.zip"});
+    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.summary.txt",
+                              "AcmeTradingLtd_03022016_0905.zip"}));
 
     test::TempDir expected;
     WriteExpectedTables(test::SageUser, expected.path());
@@ -214,7 +215,8 @@ TEST_F(FinishExportRun, EmptyBooksGiveHeaderOnlyTablesAndTheSameMinuteReplacesTh
         const QJsonObject e = value.toObject();
         EXPECT_TRUE(e.value("matches_source").toBool()) << e.value("name").toString().toStdString();
     }
-    EXPECT_EQ(files(), Lines{"AcmeTradingLtd_03022016_0905.zip"});
+    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.summary.txt",
+                              "AcmeTradingLtd_03022016_0905.zip"}));
 }
 
 TEST_F(FinishExportRun, TheCompanyNameGivesTheArchiveItsName) {

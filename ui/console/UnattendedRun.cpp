@@ -4,7 +4,11 @@
 
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
+#include "export/UnsentArchive.h"
+#include "platform/Exceptions.h"
+#include "platform/Files.h"
 #include "sage/CompanyList.h"
+#include "ui/console/PreflightRun.h"
 
 namespace quillmere {
 
@@ -85,6 +89,43 @@ class Walk {
     std::ostream& err_;
 };
 
+// The status of a finished submission (accepted, suppressed or refused) or
+// of one that stopped with an error, from what the window shows.
+int SubmissionStatus(Walk& walk, HeadlessView& view, bool failed, std::ostream& out) {
+    TfrmMain& form = walk.form();
+    if (view.isVisible("txtURL")) {
+        // Accepted: the import page's address is the last line of the output,
+        // also when a later step (the browser, the log) failed, since the
+        // service holds the file.
+        out << view.text("txtURL") << std::endl;
+        return failed || !form.Closed() ? ExitFailed : ExitFinished;
+    }
+    if (!form.Closed() || view.closedByInterrupt()) {
+        return walk.stopped();
+    }
+    // Closed without an address: the upload was suppressed, or the service
+    // refused the file, which the submission reports in an error box.
+    return failed ? ExitRefused : ExitFinished;
+}
+
+// --resend: the submission of a normal run for a kept archive, without Sage.
+int Resend(const ExportOptions& options, Walk& walk, HeadlessView& view, System& system,
+           std::ostream& out) {
+    TfrmMain& form = walk.form();
+    form.LogFileName = system.executableDir() + "WizardDebug.log";
+    const std::string archive = *options.resend;
+    const int errors = view.errorsShown();
+    form.Dispatch([&] {
+        CheckCompleteArchive(archive);
+        if (form.UploadSuppressed()) {
+            throw Exception("noupload.txt in " + system.executableDir() +
+                            " suppresses the upload: remove it to send " + archive);
+        }
+        form.SubmitArchive(archive);
+    });
+    return SubmissionStatus(walk, view, view.errorsShown() != errors, out);
+}
+
 }  // namespace
 
 int RunUnattended(const ExportOptions& options, const std::string& password, HeadlessView& view,
@@ -101,6 +142,12 @@ int RunUnattended(const ExportOptions& options, const std::string& password, Hea
     view.company = options.company;
     view.chart = options.chart;
     view.onClose = [&form] { form.RequestClose(); };
+    if (options.resend) {
+        return Resend(options, walk, view, system, out);
+    }
+    if (options.check) {
+        return RunPreflight(options, password, system, out);
+    }
 
     if (!walk.click(&TfrmMain::FormCreate) || !walk.next()) {
         return walk.stopped();
@@ -140,20 +187,10 @@ int RunUnattended(const ExportOptions& options, const std::string& password, Hea
     // their end; a failure leaves it open.
     const int errors = view.errorsShown();
     form.Dispatch(&TfrmMain::cmdFinishClick);
-    const bool failed = view.errorsShown() != errors;
-    if (view.isVisible("txtURL")) {
-        // Accepted: the import page's address is the last line of the output,
-        // also when a later step (the browser, the log) failed, since the
-        // service holds the file.
-        out << view.text("txtURL") << std::endl;
-        return failed || !form.Closed() ? ExitFailed : ExitFinished;
+    if (options.summary && form.LastTotals) {
+        out << "\n" << form.LastTotals->Text() << std::endl;
     }
-    if (!form.Closed() || view.closedByInterrupt()) {
-        return walk.stopped();
-    }
-    // Closed without an address: the upload was suppressed, or the service
-    // refused the file, which the submission reports in an error box.
-    return failed ? ExitRefused : ExitFinished;
+    return SubmissionStatus(walk, view, view.errorsShown() != errors, out);
 }
 
 }  // namespace quillmere

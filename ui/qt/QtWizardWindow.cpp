@@ -21,6 +21,7 @@
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
+#include "ui/qt/PreflightDialog.h"
 #include "ui/qt/ufChartSelect.h"
 #include "ui/qt/ufDirSelect.h"
 #include "ui/qt/ufSelectCompany.h"
@@ -264,6 +265,7 @@ void QtWizardWindow::buildPages() {
         v->addLayout(grid);
         auto* loginRow = new QHBoxLayout;
         loginRow->addWidget(MakeButton(login, "cmdLogin", "Login..."));
+        loginRow->addWidget(MakeButton(login, "cmdCheck", "Check..."));
         auto* status =
             MakeLabel(login, "lblStatus", "Successfully Logged into Sage!", Qt::PlainText, true);
         status->hide();
@@ -333,6 +335,11 @@ void QtWizardWindow::attach(TfrmMain* form) {
             [this] { dispatch(&TfrmMain::cmdLoginClick); });
     connect(button("cmdFinish"), &QPushButton::clicked, this,
             [this] { dispatch(&TfrmMain::cmdFinishClick); });
+    // Beside the page flow: the pre-flight check in a dialog of its own.
+    connect(button("cmdCheck"), &QPushButton::clicked, this, [this] {
+        PreflightDialog dialog(form_->CheckSettings(), form_->Sys(), this);
+        dialog.exec();
+    });
 }
 
 void QtWizardWindow::dispatch(void (TfrmMain::*handler)()) {

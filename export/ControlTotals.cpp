@@ -1,0 +1,273 @@
+#include "export/ControlTotals.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/Files.h"
+#include "platform/odbc/OdbcQuery.h"
+#include "platform/odbc/OdbcSingleRow.h"
+
+namespace quillmere {
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? ""
+                                      : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The header's column names, split at its commas.
+std::vector<std::string> HeaderNames(const std::string& header) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = header.find(',', start);
+        names.push_back(Trimmed(header.substr(start, comma - start)));
+        if (comma == std::string::npos) {
+            return names;
+        }
+        start = comma + 1;
+    }
+}
+
+// Whether the written and the data source's sum agree. An exact sum from the
+// data source must match to the last digit; a floating one (the sum of
+// binary values) to the fourth decimal place.
+Agreement Compare(const DecimalSum& written, const odbc::SingleValue& source) {
+    const std::string text = source.text.value_or("0");
+    if (source.floating) {
+        const double difference =
+            std::strtod(written.Text().c_str(), nullptr) - std::strtod(text.c_str(), nullptr);
+        const double tolerance =
+            std::max(0.00005, std::fabs(std::strtod(text.c_str(), nullptr)) * 1e-12);
+        return std::fabs(difference) <= tolerance ? Agreement::Agrees : Agreement::Differs;
+    }
+    DecimalSum expected;
+    if (!expected.Add(text)) {
+        return Agreement::Differs;
+    }
+    return expected == written ? Agreement::Agrees : Agreement::Differs;
+}
+
+const char* Mark(Agreement agreement) {
+    switch (agreement) {
+        case Agreement::Agrees:
+            return "ok";
+        case Agreement::Differs:
+            return "DIFFERENT";
+        case Agreement::Unchecked:
+            break;
+    }
+    return "not checked";
+}
+
+std::string Row(const std::string& name, const std::string& written, const std::string& source,
+                const std::string& mark) {
+    char line[256];
+    std::snprintf(line, sizeof line, "  %-22s %18s %18s  %s", name.c_str(), written.c_str(),
+                  source.c_str(), mark.c_str());
+    std::string text = line;
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+}  // namespace
+
+TotalsSink::TotalsSink(RowSink& next, const ExportDefinition& definition, TableTotals& totals)
+    : next_(next), definition_(definition), totals_(totals) {}
+
+void TotalsSink::Add(const std::string& line) {
+    next_.Add(line);
+    if (header_) {
+        // The money columns by their place in the line and their names in
+        // the header, which holds one name per column.
+        header_ = false;
+        const std::vector<std::string> names = HeaderNames(line);
+        for (const std::string& source : definition_.money) {
+            for (std::size_t i = 0; i < definition_.columns.size(); ++i) {
+                if (SameIgnoringCase(definition_.columns[i].source, source)) {
+                    fields_.push_back(i);
+                    MoneyTotals money;
+                    money.name = i < names.size() ? names[i] : source;
+                    money.source = source;
+                    totals_.money.push_back(std::move(money));
+                    break;
+                }
+            }
+        }
+        return;
+    }
+    ++totals_.records;
+    if (fields_.empty()) {
+        return;
+    }
+    // Walk the fields to the money columns: a quoted value may hold commas
+    // and doubled quotes; money values are written bare.
+    std::size_t field = 0;
+    std::size_t at = 0;
+    while (at <= line.size()) {
+        std::size_t end = at;
+        if (end < line.size() && line[end] == '"') {
+            for (++end; end < line.size(); ++end) {
+                if (line[end] == '"') {
+                    if (end + 1 < line.size() && line[end + 1] == '"') {
+                        ++end;
+                    } else {
+                        ++end;
+                        break;
+                    }
+                }
+            }
+        }
+        end = std::min(line.find(',', end), line.size());
+        for (std::size_t m = 0; m < fields_.size(); ++m) {
+            if (fields_[m] == field && end > at) {
+                MoneyTotals& money = totals_.money[m];
+                if (!money.written.Add(std::string_view(line).substr(at, end - at))) {
+                    ++money.unreadable;
+                }
+            }
+        }
+        ++field;
+        at = end + 1;
+    }
+}
+
+std::string SourceTotalsSql(const ExportDefinition& definition) {
+    std::string sql = "SELECT COUNT(*)";
+    for (const std::string& column : definition.money) {
+        sql += ", SUM(exported." + column + ")";
+    }
+    sql += " FROM (" + odbc::WithoutFinalOrderBy(WithSortColumn(definition.sql, "1")) +
+           ") AS exported";
+    if (!definition.filterSql.empty()) {
+        sql += " WHERE " + definition.filterSql;
+    }
+    return sql;
+}
+
+void Reconcile(odbc::Connection& connection, const ExportDefinition& definition,
+               TableTotals& totals) {
+    std::vector<odbc::SingleValue> row;
+    try {
+        row = odbc::SingleRow(connection, SourceTotalsSql(definition));
+    } catch (const std::exception& e) {
+        totals.unchecked = e.what();
+        return;
+    }
+    if (row.size() != 1 + totals.money.size()) {
+        totals.unchecked = "the data source gave " + std::to_string(row.size()) + " totals for " +
+                           std::to_string(1 + totals.money.size()) + " figures";
+        return;
+    }
+    totals.sourceRecords = std::atoll(row[0].text.value_or("0").c_str());
+    totals.recordsAgreement =
+        *totals.sourceRecords == totals.records ? Agreement::Agrees : Agreement::Differs;
+    for (std::size_t i = 0; i < totals.money.size(); ++i) {
+        MoneyTotals& money = totals.money[i];
+        money.sourceSum = row[i + 1].text.value_or("0");
+        money.agreement =
+            money.unreadable > 0 ? Agreement::Differs : Compare(money.written, row[i + 1]);
+    }
+}
+
+int ControlTotals::Warnings() const {
+    int warnings = 0;
+    for (const TableTotals& table : tables) {
+        warnings += table.recordsAgreement != Agreement::Agrees;
+        for (const MoneyTotals& money : table.money) {
+            warnings += money.agreement != Agreement::Agrees;
+        }
+    }
+    return warnings;
+}
+
+std::optional<DecimalSum> ControlTotals::TrialBalance() const {
+    for (const TableTotals& table : tables) {
+        if (table.ledger != Ledger::NominalAccounts) {
+            continue;
+        }
+        for (const MoneyTotals& money : table.money) {
+            if (SameIgnoringCase(money.source, "BALANCE")) {
+                return money.written;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::string ControlTotals::Text() const {
+    std::string text = "Control totals of " + archiveName + "\n";
+    text += "Company:  " + companyName + "\n";
+    text += "Exported: " + exportedAt + "\n\n";
+    text += Row("", "written", "data source", "") + "\n";
+    for (const TableTotals& table : tables) {
+        text += table.fileName + "\n";
+        const std::string source =
+            table.sourceRecords ? std::to_string(*table.sourceRecords) : std::string("-");
+        text +=
+            Row("records", std::to_string(table.records), source, Mark(table.recordsAgreement)) +
+            "\n";
+        for (const MoneyTotals& money : table.money) {
+            std::string mark = Mark(money.agreement);
+            if (money.unreadable > 0) {
+                mark += " (" + std::to_string(money.unreadable) + " values are not numbers)";
+            }
+            text +=
+                Row(money.name, money.written.Text(), money.sourceSum.value_or("-"), mark) + "\n";
+        }
+        if (!table.unchecked.empty()) {
+            text += "  not checked: the data source could not total the table: " + table.unchecked +
+                    "\n";
+        }
+    }
+    if (const auto balance = TrialBalance()) {
+        text +=
+            "\nNominal trial balance (BALANCE in Nominal Ledger Codes.csv): " + balance->Text() +
+            (balance->IsZero() ? ", zero" : ", NOT zero") + "\n";
+    }
+    const int warnings = Warnings();
+    text += warnings == 0 ? "\nEvery figure agrees with the data source.\n"
+                          : "\nWARNING: " + std::to_string(warnings) +
+                                (warnings == 1 ? " figure does" : " figures do") +
+                                " not agree with the data source (marked DIFFERENT or not "
+                                "checked).\n";
+    return text;
+}
+
+std::string SummaryPath(const std::string& archivePath) {
+    std::string stem = archivePath;
+    if (stem.size() >= 4 && SameIgnoringCase(stem.substr(stem.size() - 4), ".zip")) {
+        stem.resize(stem.size() - 4);
+    }
+    return stem + ".summary.txt";
+}
+
+void WriteSummary(const std::string& path, const ControlTotals& totals) {
+    std::string bytes;
+    for (char c : totals.Text()) {
+        if (c == '\n') {
+            bytes += '\r';
+        }
+        bytes += c;
+    }
+    WriteWholeFile(path, bytes);
+}
+
+std::string TotalsWarning(const ControlTotals& totals, const std::string& summaryPath) {
+    return "The control totals of the export do not all agree with Sage's own (" +
+           std::to_string(totals.Warnings()) + " marked DIFFERENT or not checked): see " +
+           summaryPath;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,90 @@
+#pragma once
+// Control totals of an export run: per table, the lines written and the
+// sums of its money columns as written, reconciled against the data
+// source's own count and sums over the same query with the same filter.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "export/DecimalSum.h"
+#include "platform/odbc/OdbcConnection.h"
+#include "sage/LedgerExports.h"
+
+namespace quillmere {
+
+// How one figure compares with the data source's.
+enum class Agreement { Agrees, Differs, Unchecked };
+
+struct MoneyTotals {
+    std::string name;    // the column as the table's header names it
+    std::string source;  // the result column the data source adds up
+    DecimalSum written;
+    int unreadable = 0;                    // written values that are no number
+    std::optional<std::string> sourceSum;  // as the data source gives it
+    Agreement agreement = Agreement::Unchecked;
+};
+
+struct TableTotals {
+    std::string fileName;
+    Ledger ledger = Ledger::SalesAccounts;
+    long long records = 0;  // lines written under the header
+    std::optional<long long> sourceRecords;
+    Agreement recordsAgreement = Agreement::Unchecked;
+    std::vector<MoneyTotals> money;
+    // Why the data source could not be asked (its error text); empty when
+    // it was.
+    std::string unchecked;
+};
+
+// Counts and adds up the lines of a table (header first) as they pass on
+// to `next`.
+class TotalsSink : public RowSink {
+  public:
+    TotalsSink(RowSink& next, const ExportDefinition& definition, TableTotals& totals);
+    void Add(const std::string& line) override;
+
+  private:
+    RowSink& next_;
+    const ExportDefinition& definition_;
+    TableTotals& totals_;
+    bool header_ = true;
+    std::vector<std::size_t> fields_;  // the field of each money column
+};
+
+// The data source's own totals of a table: the export's SQL text without
+// its order, wrapped in COUNT(*) and one SUM per money column, with the
+// filter's rule as the condition.
+std::string SourceTotalsSql(const ExportDefinition& definition);
+
+// Asks the data source for its totals and marks each figure. A statement
+// the data source cannot run leaves the table unchecked with its reason.
+void Reconcile(odbc::Connection& connection, const ExportDefinition& definition,
+               TableTotals& totals);
+
+struct ControlTotals {
+    std::string archiveName;
+    std::string companyName;
+    std::string exportedAt;  // date and time as the user's settings write them
+    std::vector<TableTotals> tables;
+
+    // Figures that are not known to agree: DIFFERENT, or not checked.
+    int Warnings() const;
+    // The sum of the balances in Nominal Ledger Codes; nothing before that
+    // table is written.
+    std::optional<DecimalSum> TrialBalance() const;
+    // The summary, lines ended by "\n".
+    std::string Text() const;
+};
+
+// The summary file of an archive: "<archive name>.summary.txt" beside it,
+// the name without ".zip".
+std::string SummaryPath(const std::string& archivePath);
+
+// Writes the summary (lines ended by CR LF, as the log's); raises
+// EInOutError when it cannot.
+void WriteSummary(const std::string& path, const ControlTotals& totals);
+
+// The warning shown when figures disagree.
+std::string TotalsWarning(const ControlTotals& totals, const std::string& summaryPath);
+
+}  // namespace quillmere

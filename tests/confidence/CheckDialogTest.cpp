@@ -1,0 +1,91 @@
+// The login page's "Check..." button in the real window: the dialog lists
+// the checks for what the pages hold so far, and closing it leaves the
+// wizard where it was.
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <functional>
+
+#include "app/ufMain.h"
+#include "support/FakeSystem.h"
+#include "support/StandInService.h"
+#include "support/TempDir.h"
+#include "support/qt/QtTestApp.h"
+#include "ui/qt/PreflightDialog.h"
+#include "ui/qt/QtWizardWindow.h"
+
+namespace quillmere {
+namespace {
+
+TEST(CheckDialog, ShowsTheChecklistForTheLoginPage) {
+    test::QtTestApp();
+    const std::string harness = SAGE_HARNESS_DIR;
+    ::setenv("ODBCSYSINI", harness.c_str(), 1);
+    ::setenv("ODBCINI", (harness + "/odbc.ini").c_str(), 1);
+    test::TempDir dir;
+    std::string list = dir / "Acme" + "\r\n";
+    std::string setup =
+        "\x01\x02\x03"
+        "Acme Trading Ltd";
+    setup.resize(103, ' ');
+    dir.write("Acme/ACCDATA/SETUP.DTA", setup);
+    dir.write("home/COMPANY", list);
+    test::StandInService service;
+    test::FakeSystem system(dir.mkdir("work"));
+
+    QtWizardWindow window;
+    TfrmMain form(window, system);
+    form.ServiceBase = service.baseUrl();
+    form.HTTPRIO1.HTTPWebNode1.CAFile = service.caFile();
+    window.attach(&form);
+    form.Dispatch(&TfrmMain::FormCreate);
+    // The login page as the pages leave it: version 17, the home directory,
+    // the company chosen, a user and a wrong password typed.
+    form.VersionNo = 17;
+    form.HomeDir = dir / "home";
+    form.CompanyName = "Acme Trading Ltd";
+    form.CompanyPath = dir / "Acme/ACCDATA";
+    window.setActivePage(tabLogin);
+    window.setText("txtUserID", "manager");
+    window.setText("txtPassword", "wrong");
+    window.show();
+
+    std::string shown;
+    bool closeEnabledAtEnd = false;
+    // The checks pump events as they go: the answer polls without blocking
+    // until they have finished, then reads the list and closes.
+    std::function<void()> whenFinished = [&] {
+        auto* dialog = qobject_cast<PreflightDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->finished()) {
+            QTimer::singleShot(50, whenFinished);
+            return;
+        }
+        shown = dialog->findChild<QPlainTextEdit*>("txtChecks")->toPlainText().toStdString();
+        auto* close = dialog->findChild<QPushButton*>("cmdClose");
+        closeEnabledAtEnd = close->isEnabled();
+        QTest::mouseClick(close, Qt::LeftButton);
+    };
+    QTimer::singleShot(50, whenFinished);
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdCheck"), Qt::LeftButton);
+
+    EXPECT_TRUE(closeEnabledAtEnd);
+    EXPECT_NE(shown.find("ok       ODBC data source: SageLine50v17"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("ok       company: Acme Trading Ltd in "), std::string::npos) << shown;
+    EXPECT_NE(shown.find("FAILED   login: "), std::string::npos) << shown;
+    EXPECT_NE(shown.find("skipped  tables: they are counted after a login"), std::string::npos)
+        << shown;
+    EXPECT_NE(shown.find("ok       service certificate: valid for 127.0.0.1"), std::string::npos)
+        << shown;
+    EXPECT_NE(shown.find("Some checks FAILED: see what to do above."), std::string::npos) << shown;
+    // The wizard's own flow is untouched: same page, not logged in, nothing sent.
+    EXPECT_EQ(window.activePage(), tabLogin);
+    EXPECT_FALSE(form.LoggedIn);
+    EXPECT_EQ(service.requestCount(), 0);
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,35 @@
+#pragma once
+// The "Check..." dialog of the login page: the pre-flight checklist, one
+// line per check as it completes, run once the dialog shows.
+#include <QDialog>
+
+#include "app/PreflightCheck.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quillmere {
+
+class PreflightDialog : public QDialog {
+    Q_OBJECT
+  public:
+    PreflightDialog(PreflightSettings settings, System& system, QWidget* parent = nullptr);
+
+    // Whether the checks have run to their end.
+    bool finished() const { return finished_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void runChecks();
+
+    PreflightSettings settings_;
+    System& system_;
+    QPlainTextEdit* list_ = nullptr;
+    QPushButton* close_ = nullptr;
+    bool started_ = false;
+    bool finished_ = false;
+};
+
+}  // namespace quillmere
