@@ -214,4 +214,14 @@ void RenameFile(const std::string& from, const std::string& to) {
     }
 }
 
+std::optional<std::uint64_t> FreeBytes(const std::string& dir) {
+    // The bytes available to this user (quotas included), not the volume's
+    // total free space.
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(Wide(dir).c_str(), &available, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(available.QuadPart);
+}
+
 }  // namespace quillmere

@@ -341,7 +341,10 @@ TEST_F(Program, ResendSendsAKeptArchiveAsTheRunWould) {
                       "Error in URL 0\r\nWizard Finished\r\n");
         } else {
             EXPECT_EQ(r.err.rfind("Error: ", 0), 0u) << r.err;
-            EXPECT_EQ(sent, "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n");
+            EXPECT_EQ(sent, "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+                            "Failed: " +
+                                r.err.substr(7, r.err.find('\n') - 7) + " / The archive " +
+                                archive + " is kept\r\n");
         }
         fs::remove_all(work);
         fs::create_directory(work);
