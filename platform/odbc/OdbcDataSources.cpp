@@ -1,7 +1,12 @@
 #include "platform/odbc/OdbcDataSources.h"
 
+#include "platform/odbc/OdbcApi.h"  // windows.h before the ODBC headers
 #include <sqlext.h>
 
+#include <algorithm>
+#include <iterator>
+
+#include "platform/CodePage.h"
 #include "platform/odbc/OdbcConnection.h"
 
 namespace quillmere::odbc {
@@ -16,20 +21,25 @@ std::vector<std::string> DataSourceNames() {
         Check(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
                             0),
               SQL_HANDLE_ENV, env, "SQLSetEnvAttr");
-        SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
-        SQLCHAR description[512];
+        // The wide call: names in UTF-16 on every driver manager (Windows'
+        // narrow one would give the ANSI code page).
+        SQLWCHAR name[SQL_MAX_DSN_LENGTH + 1];
+        SQLWCHAR description[512];
         SQLSMALLINT nameLength = 0;
         SQLSMALLINT descriptionLength = 0;
         SQLUSMALLINT direction = SQL_FETCH_FIRST;
         for (;;) {
             const SQLRETURN rc =
-                SQLDataSources(env, direction, name, sizeof name, &nameLength, description,
-                               sizeof description, &descriptionLength);
+                SQLDataSourcesW(env, direction, name, std::size(name), &nameLength, description,
+                                std::size(description), &descriptionLength);
             if (rc == SQL_NO_DATA) {
                 break;
             }
             Check(rc, SQL_HANDLE_ENV, env, "SQLDataSources");
-            names.emplace_back(reinterpret_cast<const char*>(name));
+            const auto length = static_cast<std::size_t>(
+                std::clamp<SQLSMALLINT>(nameLength, 0, SQL_MAX_DSN_LENGTH));
+            names.push_back(Utf8FromUtf16(
+                std::u16string_view(reinterpret_cast<const char16_t*>(name), length)));
             direction = SQL_FETCH_NEXT;
         }
     } catch (...) {

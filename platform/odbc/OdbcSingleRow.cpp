@@ -1,5 +1,6 @@
 #include "platform/odbc/OdbcSingleRow.h"
 
+#include "platform/odbc/OdbcApi.h"  // windows.h before the ODBC headers
 #include <sqlext.h>
 
 #include <iterator>
