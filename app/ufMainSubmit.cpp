@@ -34,18 +34,23 @@ void TfrmMain::SubmitArchive(const std::string& archivePath) {
         VureDevuAPISoap service = GetServiceBinding(HTTPRIO1, ServiceBase);
         Log("API Called");
         Log("Convert zip file");
-        // Opened and its first block read here; the rest is read as the
-        // upload sends it, so the archive never sits in memory whole.
-        FileBytes archive(archivePath);
-        Log("Get Vuredevu URL");
         std::string identifier;
-        try {
-            identifier = service.SageFile(archive, UploadReference);
-        } catch (const EAbort&) {
-            throw;
-        } catch (const Exception& e) {
-            // The archive is whole and stays: the user can send it again.
-            throw Exception(std::string(e.what()) + "\nThe archive " + archivePath + " is kept");
+        {
+            // Opened and its first block read here; the rest is read as the
+            // upload sends it, so the archive never sits in memory whole. It
+            // is closed before the archive is deleted (Windows deletes no
+            // open file).
+            FileBytes archive(archivePath);
+            Log("Get Vuredevu URL");
+            try {
+                identifier = service.SageFile(archive, UploadReference);
+            } catch (const EAbort&) {
+                throw;
+            } catch (const Exception& e) {
+                // The archive is whole and stays: the user can send it again.
+                throw Exception(std::string(e.what()) + "\nThe archive " + archivePath +
+                                " is kept");
+            }
         }
         view_.addStatusLine("Transfer Complete!");
         if (identifier != RefusedIdentifier) {

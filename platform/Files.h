@@ -14,8 +14,11 @@ namespace quillmere {
 // The separator between directory and name on this platform.
 #ifdef _WIN32
 inline constexpr char PathSeparator = '\\';
+// Windows takes "/" between the parts of a path as well.
+inline constexpr const char* PathSeparators = "\\/";
 #else
 inline constexpr char PathSeparator = '/';
+inline constexpr const char* PathSeparators = "/";
 #endif
 
 // A path of the program (UTF-8) as the standard library's path type, which
@@ -40,7 +43,8 @@ std::string WithTrailingSeparator(const std::string& path);
 // Joins a directory and a name with exactly one separator between them.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
-// The name part of a path (after the last separator).
+// The name part of a path (after the last separator of any kind the
+// system takes).
 std::string BareFileName(const std::string& path);
 
 // Whether `path` names an existing file that is not a directory.

@@ -19,7 +19,7 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }
 
 std::string BareFileName(const std::string& path) {
-    auto pos = path.find_last_of(PathSeparator);
+    auto pos = path.find_last_of(PathSeparators);
     return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -89,13 +90,17 @@ TEST(Win32Finish, FromTheWelcomePageToTheClosedWindowOnTheDemoCompany) {
     EXPECT_NE(status.find("Getting sales ledger codes...."), std::string::npos) << status;
 
     // The service received the archive with the eight tables; nothing but
-    // the log is left beside the program.
+    // the log and the run's control totals is left beside the program (the
+    // archive, sent, is deleted).
     EXPECT_TRUE(fs::exists(FixtureDir + "/record/import-1.zip"));
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(work.path())) {
         left.push_back(entry.path().filename().string());
     }
-    EXPECT_EQ(left, std::vector<std::string>{"WizardDebug.log"});
+    std::sort(left.begin(), left.end());
+    ASSERT_EQ(left.size(), 2u) << testing::PrintToString(left);
+    EXPECT_EQ(left[0], "WizardDebug.log");
+    EXPECT_TRUE(left[1].ends_with(".summary.txt")) << left[1];
     const std::string log = FileText(work / "WizardDebug.log");
     EXPECT_NE(log.find("Sent file to URL " + address + "\r\nWizard Finished\r\n"),
               std::string::npos)

@@ -28,7 +28,7 @@ lines = open(path, newline="").read().split("\r\n")
 out = ["C:" + os.path.realpath(l)[len(drive):].replace("/", "\\") for l in lines if l]
 open(path, "w", newline="").write("".join(l + "\r\n" for l in out))
 PY
-        bash "$src/tests/standin/make-ca.sh" "$dir/certs" --san "DNS:localhost"
+        bash "$src/tests/standin/make-ca.sh" "$dir/certs" --san "DNS:localhost" --rsa
         python3 "$src/tests/standin/standin.py" --cert-dir "$dir/certs" \
             --record-dir "$dir/record" </dev/null >"$dir/standin.out" 2>"$dir/standin.err" &
         echo $! >"$dir/standin.pid"

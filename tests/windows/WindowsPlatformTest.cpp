@@ -95,5 +95,23 @@ TEST(WindowsFiles, NamesThatAreNotAsciiWorkEverywhere) {
     }
 }
 
+// Windows takes "/" inside a path as well as "\\"; the name of a file (an
+// archive entry's name, say) is what follows the last of either.
+TEST(WindowsFiles, TheBareNameFollowsEitherSeparator) {
+    const struct {
+        const char* path;
+        const char* name;
+    } cases[] = {
+        {"C:\\Sage\\Sales Ledger Codes.csv", "Sales Ledger Codes.csv"},
+        {"C:\\Sage/tables/Receipts.csv", "Receipts.csv"},
+        {"C:/Sage/tables\\Payments.csv", "Payments.csv"},
+        {"Receipts.csv", "Receipts.csv"},
+        {"C:\\Sage\\", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BareFileName(c.path), c.name) << c.path;
+    }
+}
+
 }  // namespace
 }  // namespace quillmere
