@@ -75,6 +75,11 @@ for i in $(seq "$runs"); do
     left=$(cd "$work" && find . -mindepth 1 ! -name WizardDebug.log -printf '%P ' || true)
     verdict=finished
     if [[ $stopped == yes ]]; then
+        server_start
+    fi
+    # Exit 0 after a stop: the tables were read before it (the run was
+    # writing its archive or summary).
+    if [[ $stopped == yes && $status != 0 ]]; then
         verdict=exit-$status
         ((hit += 1))
         statuses[$status]=$((${statuses[$status]:-0} + 1))
@@ -90,18 +95,18 @@ for i in $(seq "$runs"); do
             ((other_message += 1))
             verdict+=" OTHER MESSAGE: $message"
         fi
-        server_start
     else
         ((finished += 1))
         ((status == 0)) || { verdict="FAILED exit $status: $message"; ((bad_status += 1)); }
     fi
-    # A finished run keeps its archive and summary; a stopped one keeps only the log.
-    if [[ $stopped == yes && -n "$left" ]]; then
+    # A finished run keeps its archive and summary; a failed one only the log
+    # (a crashed one cannot clean up).
+    if [[ $status != 0 && $status -le 128 && -n "$left" ]]; then
         verdict+=" LEFT: $left"
         ((leftovers += 1))
     fi
-    printf 'run %2d: stop at %d.%03d s %-9s %s\n' "$i" $((delay_ms / 1000)) $((delay_ms % 1000)) \
-        "$([[ $stopped == yes ]] && echo hit || echo missed)" "$verdict"
+    printf 'run %2d: stop at %d.%03d s %-13s %s\n' "$i" $((delay_ms / 1000)) $((delay_ms % 1000)) \
+        "$([[ $stopped == yes ]] && echo "(server stopped)" || echo "(run ended)")" "$verdict"
     if [[ -n "$keep" ]]; then
         mkdir -p "$keep/run$i"
         cp -r "$run"/. "$keep/run$i/"
@@ -110,7 +115,7 @@ for i in $(seq "$runs"); do
     rm -rf "$work" "$run"
 done
 
-echo "runs: $runs; stop during the export: $hit; export finished first: $finished"
+echo "runs: $runs; stop while the tables were read: $hit; tables read before the stop: $finished"
 echo "crashes: $crashes; exit statuses of the stopped runs:$(for s in "${!statuses[@]}"; do
     printf ' %s x%d' "$s" "${statuses[$s]}"; done)"
 echo "message 'The connection to the data source was lost': $lost_message of $hit;" \

@@ -486,40 +486,24 @@ void Query::readWholeRow() {
 }
 
 void Query::checkFetch(SQLRETURN rc, const char* what) const {
-    checkData(rc, SQL_HANDLE_STMT, stmt_, what);
-}
-
-void Query::checkData(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle,
-                      const char* what) const {
-    try {
-        Check(rc, handleType, handle, what);
-    } catch (const EOdbcError& e) {
-        // A connection exception (class 08), a server that is shutting down
-        // (57P01 to 57P03), or a connection the driver now calls dead: the
-        // data source went away in the middle of the work.
-        const std::string& state = e.sqlState();
-        if (state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0 || connection_.Lost()) {
-            throw EOdbcError(std::string("The connection to the data source was lost\n") + e.what(),
-                             e.sqlState());
-        }
-        throw;
-    }
+    CheckSourceCall(connection_, rc, SQL_HANDLE_STMT, stmt_, what);
 }
 
 void Query::countRecords() {
     SQLHSTMT count = nullptr;
-    checkData(SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &count), SQL_HANDLE_DBC,
-              connection_.Handle(), "SQLAllocHandle");
+    CheckSourceCall(connection_, SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &count),
+                    SQL_HANDLE_DBC, connection_.Handle(), "SQLAllocHandle");
     try {
         std::u16string text = Utf16FromUtf8(CountSql(sql_));
-        checkData(SQLExecDirectW(count, reinterpret_cast<SQLWCHAR*>(text.data()),
-                                 static_cast<SQLINTEGER>(text.size())),
-                  SQL_HANDLE_STMT, count, "SQLExecDirect");
+        CheckSourceCall(connection_,
+                        SQLExecDirectW(count, reinterpret_cast<SQLWCHAR*>(text.data()),
+                                       static_cast<SQLINTEGER>(text.size())),
+                        SQL_HANDLE_STMT, count, "SQLExecDirect");
         SQLBIGINT n = 0;
         SQLLEN ind = 0;
-        checkData(SQLFetch(count), SQL_HANDLE_STMT, count, "SQLFetch");
-        checkData(SQLGetData(count, 1, SQL_C_SBIGINT, &n, sizeof n, &ind), SQL_HANDLE_STMT, count,
-                  "SQLGetData");
+        CheckSourceCall(connection_, SQLFetch(count), SQL_HANDLE_STMT, count, "SQLFetch");
+        CheckSourceCall(connection_, SQLGetData(count, 1, SQL_C_SBIGINT, &n, sizeof n, &ind),
+                        SQL_HANDLE_STMT, count, "SQLGetData");
         recordCount_ = n > INT_MAX ? INT_MAX : static_cast<int>(n);
     } catch (...) {
         SQLFreeHandle(SQL_HANDLE_STMT, count);

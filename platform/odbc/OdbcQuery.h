@@ -136,9 +136,7 @@ class Query {
     template <typename Text>
     SQLLEN readWhole(SQLUSMALLINT col, Text& value);
     void countRecords();
-    // Check() for a call that reaches the data source, naming a lost
-    // connection; checkFetch() for a call on the query's own statement.
-    void checkData(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what) const;
+    // CheckSourceCall() for a call on the query's own statement.
     void checkFetch(SQLRETURN rc, const char* what) const;
 
     Connection& connection_;

@@ -1,8 +1,8 @@
 // A data source that goes away while a query runs: whichever call of the
 // query meets the loss (its open, the count of its records, a fetch of a
-// block, a fetch of a single record) fails with an error that says the
-// connection to the data source was lost, and the query and the connection
-// can still be closed.
+// block, a fetch of a single record, a single-row statement) fails with an
+// error that says the connection to the data source was lost, and the query
+// and the connection can still be closed.
 //
 // The loss is the server ending the session of the query's connection
 // (pg_terminate_backend, as a server that shuts down does), at a point the
@@ -18,6 +18,7 @@
 #include "SageHarness.h"
 #include "platform/odbc/OdbcConnection.h"
 #include "platform/odbc/OdbcQuery.h"
+#include "platform/odbc/OdbcSingleRow.h"
 
 namespace quillmere {
 namespace {
@@ -58,6 +59,7 @@ enum class Loss {
     BeforeOpen,  // the session ends before the query is opened
     InSql,       // the query's own text ends the session (see the case)
     AfterOpen,   // the session ends after a few records were read
+    SingleRow,   // the session ends before odbc::SingleRow runs the text
 };
 
 struct Case {
@@ -83,6 +85,7 @@ const Case Cases[] = {
     // A column of unbounded text: the query reads record by record.
     {"a fetch of a single record", Loss::AfterOpen,
      "SELECT n, repeat('x', n % 7)::text AS memo FROM generate_series(1, 25000) AS n"},
+    {"a single-row statement", Loss::SingleRow, "SELECT count(*) FROM generate_series(1, 10)"},
 };
 
 TEST(LostSource, EveryPhaseOfAQuerySaysTheConnectionWasLost) {
@@ -95,8 +98,11 @@ TEST(LostSource, EveryPhaseOfAQuerySaysTheConnectionWasLost) {
         std::string error;
         long long read = 0;
         try {
-            if (c.loss == Loss::BeforeOpen) {
+            if (c.loss == Loss::BeforeOpen || c.loss == Loss::SingleRow) {
                 EndSession(pid);
+            }
+            if (c.loss == Loss::SingleRow) {
+                odbc::SingleRow(*connection, c.sql);
             }
             query.Open();
             for (; !query.Eof() && read < 100000; query.Next()) {
