@@ -70,7 +70,8 @@ for i in $(seq "$runs"); do
         stopped=yes
     fi
     status=0
-    wait "$pid" || status=$?
+    # (the shell's own report of a crashed job goes nowhere: the verdict says it)
+    { wait "$pid"; } 2>/dev/null || status=$?
     message=$(grep -m 1 -v '^\s*$' <(grep -A 1 -i 'failed\|error\|lost' "$run/output") || true)
     left=$(cd "$work" && find . -mindepth 1 ! -name WizardDebug.log -printf '%P ' || true)
     verdict=finished
