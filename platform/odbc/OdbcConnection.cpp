@@ -54,6 +54,20 @@ void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* w
     throw EOdbcError(text, state);
 }
 
+void CheckSourceCall(const Connection& connection, SQLRETURN rc, SQLSMALLINT handleType,
+                     SQLHANDLE handle, const char* what) {
+    try {
+        Check(rc, handleType, handle, what);
+    } catch (const EOdbcError& e) {
+        const std::string& state = e.sqlState();
+        if (state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0 || connection.Lost()) {
+            throw EOdbcError(std::string("The connection to the data source was lost\n") + e.what(),
+                             e.sqlState());
+        }
+        throw;
+    }
+}
+
 Connection::~Connection() {
     Close();
 }

@@ -64,4 +64,12 @@ class Connection {
     SQLHDBC dbc_ = nullptr;
 };
 
+// Check() for a call that reaches the data source through `connection`. A
+// failure that comes from losing the connection (SQLSTATE class 08, a server
+// that is shutting down: 57P01 to 57P03, or a connection the driver now calls
+// dead) raises EOdbcError "The connection to the data source was lost"
+// followed by the driver's text.
+void CheckSourceCall(const Connection& connection, SQLRETURN rc, SQLSMALLINT handleType,
+                     SQLHANDLE handle, const char* what);
+
 }  // namespace quillmere::odbc

@@ -200,7 +200,7 @@ void Query::Open() {
             throw Exception("The SQL text returns no records");
         }
         SQLLEN count = -1;
-        Check(SQLRowCount(stmt_, &count), SQL_HANDLE_STMT, stmt_, "SQLRowCount");
+        checkFetch(SQLRowCount(stmt_, &count), "SQLRowCount");
         if (count >= 0) {
             recordCount_ = count > INT_MAX ? INT_MAX : static_cast<int>(count);
         } else {
@@ -432,7 +432,7 @@ void Query::restartRecordByRecord() {
         if (rc == SQL_NO_DATA) {
             throw Exception("The result of the query changed while it was read");
         }
-        Check(rc, SQL_HANDLE_STMT, stmt_, "SQLFetch");
+        checkFetch(rc, "SQLFetch");
     }
     fetchBlock();
 }
@@ -478,42 +478,32 @@ void Query::readWholeRow() {
         } else if (c.cType == SQL_C_CHAR) {
             c.indicator[0] = readWhole(col, c.longDigits);
         } else {
-            Check(SQLGetData(stmt_, col, c.cType, c.data.data(), c.elementSize, &c.indicator[0]),
-                  SQL_HANDLE_STMT, stmt_, "SQLGetData");
+            checkFetch(
+                SQLGetData(stmt_, col, c.cType, c.data.data(), c.elementSize, &c.indicator[0]),
+                "SQLGetData");
         }
     }
 }
 
 void Query::checkFetch(SQLRETURN rc, const char* what) const {
-    try {
-        Check(rc, SQL_HANDLE_STMT, stmt_, what);
-    } catch (const EOdbcError& e) {
-        // A connection exception (class 08), a server that is shutting down
-        // (57P01 to 57P03), or a connection the driver now calls dead: the
-        // data source went away in the middle of the work.
-        const std::string& state = e.sqlState();
-        if (state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0 || connection_.Lost()) {
-            throw EOdbcError(std::string("The connection to the data source was lost\n") + e.what(),
-                             e.sqlState());
-        }
-        throw;
-    }
+    CheckSourceCall(connection_, rc, SQL_HANDLE_STMT, stmt_, what);
 }
 
 void Query::countRecords() {
     SQLHSTMT count = nullptr;
-    Check(SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &count), SQL_HANDLE_DBC,
-          connection_.Handle(), "SQLAllocHandle");
+    CheckSourceCall(connection_, SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &count),
+                    SQL_HANDLE_DBC, connection_.Handle(), "SQLAllocHandle");
     try {
         std::u16string text = Utf16FromUtf8(CountSql(sql_));
-        Check(SQLExecDirectW(count, reinterpret_cast<SQLWCHAR*>(text.data()),
-                             static_cast<SQLINTEGER>(text.size())),
-              SQL_HANDLE_STMT, count, "SQLExecDirect");
+        CheckSourceCall(connection_,
+                        SQLExecDirectW(count, reinterpret_cast<SQLWCHAR*>(text.data()),
+                                       static_cast<SQLINTEGER>(text.size())),
+                        SQL_HANDLE_STMT, count, "SQLExecDirect");
         SQLBIGINT n = 0;
         SQLLEN ind = 0;
-        Check(SQLFetch(count), SQL_HANDLE_STMT, count, "SQLFetch");
-        Check(SQLGetData(count, 1, SQL_C_SBIGINT, &n, sizeof n, &ind), SQL_HANDLE_STMT, count,
-              "SQLGetData");
+        CheckSourceCall(connection_, SQLFetch(count), SQL_HANDLE_STMT, count, "SQLFetch");
+        CheckSourceCall(connection_, SQLGetData(count, 1, SQL_C_SBIGINT, &n, sizeof n, &ind),
+                        SQL_HANDLE_STMT, count, "SQLGetData");
         recordCount_ = n > INT_MAX ? INT_MAX : static_cast<int>(n);
     } catch (...) {
         SQLFreeHandle(SQL_HANDLE_STMT, count);

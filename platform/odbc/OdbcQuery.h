@@ -136,7 +136,7 @@ class Query {
     template <typename Text>
     SQLLEN readWhole(SQLUSMALLINT col, Text& value);
     void countRecords();
-    // Check() for a call that reads the result, naming a lost connection.
+    // CheckSourceCall() for a call on the query's own statement.
     void checkFetch(SQLRETURN rc, const char* what) const;
 
     Connection& connection_;

@@ -1,7 +1,7 @@
 #include "platform/odbc/OdbcSingleRow.h"
 
-#include "platform/odbc/OdbcApi.h"  // windows.h before the ODBC headers
 #include <sqlext.h>
+#include "platform/odbc/OdbcApi.h"  // windows.h before the ODBC headers
 
 #include <iterator>
 
@@ -28,12 +28,13 @@ std::vector<SingleValue> SingleRow(Connection& connection, const std::string& sq
         throw Exception("Operation is not allowed when the connection is closed");
     }
     Statement stmt;
-    Check(SQLAllocHandle(SQL_HANDLE_STMT, connection.Handle(), &stmt.handle), SQL_HANDLE_DBC,
-          connection.Handle(), "SQLAllocHandle");
+    CheckSourceCall(connection, SQLAllocHandle(SQL_HANDLE_STMT, connection.Handle(), &stmt.handle),
+                    SQL_HANDLE_DBC, connection.Handle(), "SQLAllocHandle");
     std::u16string text = Utf16FromUtf8(sql);
-    Check(SQLExecDirectW(stmt.handle, reinterpret_cast<SQLWCHAR*>(text.data()),
-                         static_cast<SQLINTEGER>(text.size())),
-          SQL_HANDLE_STMT, stmt.handle, "SQLExecDirect");
+    CheckSourceCall(connection,
+                    SQLExecDirectW(stmt.handle, reinterpret_cast<SQLWCHAR*>(text.data()),
+                                   static_cast<SQLINTEGER>(text.size())),
+                    SQL_HANDLE_STMT, stmt.handle, "SQLExecDirect");
     SQLSMALLINT columns = 0;
     Check(SQLNumResultCols(stmt.handle, &columns), SQL_HANDLE_STMT, stmt.handle,
           "SQLNumResultCols");
@@ -41,7 +42,7 @@ std::vector<SingleValue> SingleRow(Connection& connection, const std::string& sq
     if (fetched == SQL_NO_DATA || columns == 0) {
         throw Exception("The statement returned no row: " + sql);
     }
-    Check(fetched, SQL_HANDLE_STMT, stmt.handle, "SQLFetch");
+    CheckSourceCall(connection, fetched, SQL_HANDLE_STMT, stmt.handle, "SQLFetch");
     std::vector<SingleValue> row;
     for (SQLUSMALLINT col = 1; col <= static_cast<SQLUSMALLINT>(columns); ++col) {
         SQLSMALLINT type = 0;
@@ -57,8 +58,9 @@ std::vector<SingleValue> SingleRow(Connection& connection, const std::string& sq
         value.floating = type == SQL_REAL || type == SQL_FLOAT || type == SQL_DOUBLE;
         char buffer[256];
         SQLLEN indicator = 0;
-        Check(SQLGetData(stmt.handle, col, SQL_C_CHAR, buffer, sizeof buffer, &indicator),
-              SQL_HANDLE_STMT, stmt.handle, "SQLGetData");
+        CheckSourceCall(connection,
+                        SQLGetData(stmt.handle, col, SQL_C_CHAR, buffer, sizeof buffer, &indicator),
+                        SQL_HANDLE_STMT, stmt.handle, "SQLGetData");
         if (indicator != SQL_NULL_DATA) {
             value.text = std::string(buffer);
         }
