@@ -1,6 +1,6 @@
 #include "platform/odbc/OdbcConnection.h"
 
-#include <sqlext.h>
+#include "platform/odbc/OdbcApi.h"
 
 #include "platform/CodePage.h"
 

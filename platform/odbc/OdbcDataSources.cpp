@@ -1,7 +1,6 @@
 #include "platform/odbc/OdbcDataSources.h"
 
-#include "platform/odbc/OdbcApi.h"  // windows.h before the ODBC headers
-#include <sqlext.h>
+#include "platform/odbc/OdbcApi.h"
 
 #include <algorithm>
 #include <iterator>

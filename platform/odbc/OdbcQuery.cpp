@@ -1,6 +1,6 @@
 #include "platform/odbc/OdbcQuery.h"
 
-#include <sqlext.h>
+#include "platform/odbc/OdbcApi.h"
 
 #include <algorithm>
 #include <atomic>

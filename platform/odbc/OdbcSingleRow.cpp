@@ -1,7 +1,6 @@
 #include "platform/odbc/OdbcSingleRow.h"
 
-#include <sqlext.h>
-#include "platform/odbc/OdbcApi.h"  // windows.h before the ODBC headers
+#include "platform/odbc/OdbcApi.h"
 
 #include <iterator>
 
