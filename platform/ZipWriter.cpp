@@ -684,7 +684,10 @@ std::string ZipWriter::entryNameOf(const std::string& filePath) const {
 }
 
 void ZipWriter::addFile(const std::string& filePath) {
-    state_->Add(entryNameOf(filePath), filePath, nullptr);
+    // The name first: it refuses a writer with no archive open before
+    // state_ is used.
+    const std::string name = entryNameOf(filePath);
+    state_->Add(name, filePath, nullptr);
 }
 
 void ZipWriter::addFinishedFile(const std::string& filePath) {
