@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""quillmere-export.exe's whole road under Wine, driven from the Linux side.
+
+A Windows program under Wine cannot start the HTTPS stand-in (a Linux Python
+program) nor read its records, so this driver does: it starts the stand-in on
+https://localhost with a private CA, runs the Windows program through the
+build's Wine (scripts/wine-exec) against the Sage harness, and checks the exit
+status, the standard streams, the log and what the stand-in received.
+
+usage: cli-runs.py SOURCE_DIR HARNESS_DIR EXE EMULATOR...
+"""
+
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+SOURCE, HARNESS, EXE = sys.argv[1:4]
+EMULATOR = sys.argv[4:]
+PASSWORD = "letmein"
+LOCATED = "Information: Sage Home Directory has now been located\n"
+MEMO = ("Getting Chart of Accounts Categories...\n"
+        "Getting sales ledger codes....\nFound [0-9]+ items.\n"
+        "Getting sales ledger transactions....\nFound [0-9]+ items.\n"
+        "Getting purchase ledger codes....\nFound [0-9]+ items.\n"
+        "Getting purchase ledger transactions....\nFound [0-9]+ items.\n"
+        "Getting nominal ledger codes....\nFound [0-9]+ items.\n"
+        "Getting nominal ledger transactions....\nFound [0-9]+ items.\n"
+        "Getting payments and receipts....\nFound [0-9]+ items.\n"
+        "Export from Sage Complete!\nStarting transfer of data\n")
+LOG_TO_LOGIN = ("Using Default Home Dir\r\n"
+                "Wizard Started at [^\r]*\r\n"
+                "Windows version detected as:[0-9]+\\.[0-9]+\r\n"
+                "Sage Object Created\r\n"
+                "Current Home directory is [^\r]*\r\n"
+                "Version is 17\r\n"
+                "Start company selection\r\n"
+                "Attempting Login\r\n")
+LOG_TO_API = (LOG_TO_LOGIN + "Login Successful\r\nStarting Data Export...\r\n"
+              "Closing Zip file and saving to disk\r\nTemp files deleted\r\n"
+              "Export completed\r\nCall API\r\n")
+# The archive's entries in order (tests/support/TableNames.h).
+TABLES = ["Sales Ledger Codes.csv", "Sales Ledger Transactions.csv", "Purchase Ledger Codes.csv",
+          "Purchase Ledger Transactions.csv", "Nominal Ledger Codes.csv",
+          "Nominal Ledger Transactions.csv", "Payments.csv", "Receipts.csv"]
+
+
+def windows(path):
+    """The Unix path as the Windows program sees it (Wine's Z: drive)."""
+    return "Z:" + path.replace("/", "\\")
+
+
+# (name, stand-in mode, extra arguments, password given, exit status,
+#  stdout pattern, stderr pattern, log pattern, requests the stand-in receives)
+CASES = [
+    ("accepted", "accept", ["--no-browser"], PASSWORD, 0,
+     MEMO + "Transfer Complete!\n{url}/processSageImport.asp\\?id=1\n", LOCATED,
+     LOG_TO_API + "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+     "Sent file to URL [^\r]*id=1\r\nWizard Finished\r\n", 1),
+    ("refused", "refuse", [], PASSWORD, 3, MEMO + "Transfer Complete!\n",
+     LOCATED + "Error: Unable to send file, Please email Z:\\\\[^\n]*\\.zip to support\n",
+     LOG_TO_API + "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+     "Error in URL 0\r\nWizard Finished\r\n", 1),
+    ("wrong password", "accept", [], "not-letmein-at-all", 1, "",
+     LOCATED + "Error: An error occurred logging in\n"
+     "Please check you entered the user name and password correctly\n\n"
+     "(.|\n)*password authentication failed(.|\n)*",
+     LOG_TO_LOGIN + "Failed: Login: [^\r]*password authentication failed[^\r]*\r\n", 0),
+    ("no upload", "accept", ["--no-upload"], PASSWORD, 0, MEMO, LOCATED,
+     LOG_TO_API + "Wizard Finished\r\n", 0),
+]
+
+
+def check(failures, case, what, pattern, text):
+    if not re.fullmatch(pattern, text):
+        failures.append(f"{case}: {what} does not match\n--- pattern\n{pattern!r}\n"
+                        f"--- got\n{text!r}")
+
+
+def run_case(top, certs, case):
+    name, mode, extra, password, status, out_re, err_re, log_re, requests = case
+    failures = []
+    base = tempfile.mkdtemp(dir=top)
+    acme = os.path.join(base, "Sage Data", "Acme")
+    os.makedirs(os.path.join(acme, "ACCDATA"))
+    setup = b"\x01\x02\x03" + b"Acme Trading Ltd"
+    with open(os.path.join(acme, "ACCDATA", "SETUP.DTA"), "wb") as f:
+        f.write(setup.ljust(103, b" "))
+    home = os.path.join(base, "home")
+    os.makedirs(home)
+    with open(os.path.join(home, "COMPANY"), "wb") as f:
+        f.write(windows(acme).encode() + b"\r\n")
+    work = os.path.join(base, "work")
+    os.makedirs(work)
+    record = os.path.join(base, "record")
+    secret = os.path.join(base, "secret")
+    with open(secret, "w") as f:
+        f.write(password + "\r\n")
+
+    standin = subprocess.Popen(
+        [sys.executable, os.path.join(SOURCE, "tests/standin/standin.py"), "--port", "0",
+         "--cert-dir", certs, "--record-dir", record, "--mode", mode],
+        stdout=subprocess.PIPE, text=True)
+    try:
+        port = standin.stdout.readline().strip()
+        url = f"https://localhost:{port}"
+        args = ["--sage-version", "17", "--home", windows(home), "--user", "manager",
+                "--chart", "1", "--work-dir", windows(work), "--service-url", url,
+                "--ca-file", windows(os.path.join(certs, "ca.pem")),
+                "--password-file", windows(secret)] + extra
+        env = dict(os.environ, ODBCSYSINI=HARNESS, ODBCINI=os.path.join(HARNESS, "odbc.ini"))
+        run = subprocess.run(EMULATOR + [EXE] + args, env=env, capture_output=True,
+                             timeout=240)
+    finally:
+        standin.terminate()
+        standin.wait()
+
+    out = run.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
+    err = run.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
+    log_path = os.path.join(work, "WizardDebug.log")
+    log = open(log_path, "rb").read().decode("utf-8", "replace") if os.path.exists(
+        log_path) else ""
+    if run.returncode != status:
+        failures.append(f"{name}: exit status {run.returncode}, expected {status}\n{err}")
+    check(failures, name, "stdout", out_re.format(url=re.escape(url)), out)
+    check(failures, name, "stderr", err_re, err)
+    check(failures, name, "log", log_re, log)
+    for text, where in ((out, "stdout"), (err, "stderr"), (log, "log")):
+        if password in text:
+            failures.append(f"{name}: the password is in the {where}")
+
+    got = len([n for n in os.listdir(record) if n.endswith(".body")]) if os.path.isdir(
+        record) else 0
+    if got != requests:
+        failures.append(f"{name}: the stand-in received {got} requests, expected {requests}")
+    # What was uploaded, or what was kept, holds the eight tables in order.
+    archives = [os.path.join(record, n) for n in sorted(os.listdir(record))
+                if n.endswith(".zip")] if requests else []
+    kept = [os.path.join(work, n) for n in os.listdir(work) if n.endswith(".zip")]
+    expect_kept = 0 if name == "accepted" or name == "wrong password" else 1
+    if len(kept) != expect_kept:
+        failures.append(f"{name}: {len(kept)} archives kept in the work directory, "
+                        f"expected {expect_kept}")
+    for archive in archives + kept:
+        names = [i.filename for i in zipfile.ZipFile(archive).infolist()]
+        if names != TABLES:
+            failures.append(f"{name}: {archive} holds {names}")
+    return failures
+
+
+def main():
+    top = tempfile.mkdtemp(prefix="quillmere-cli-wine-")
+    certs = os.path.join(top, "certs")
+    subprocess.run(["bash", os.path.join(SOURCE, "tests/standin/make-ca.sh"), certs, "--san",
+                    "IP:127.0.0.1,DNS:localhost"], check=True, capture_output=True)
+    failures = []
+    for case in CASES:
+        found = run_case(top, certs, case)
+        failures += found
+        print(f"{case[0]}: {'ok' if not found else 'FAILED'}", flush=True)
+    subprocess.run(["rm", "-rf", top])
+    for f in failures:
+        print(f, file=sys.stderr)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
