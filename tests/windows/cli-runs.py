@@ -153,7 +153,7 @@ def run_case(top, certs, case):
 def main():
     top = tempfile.mkdtemp(prefix="quillmere-cli-wine-")
     certs = os.path.join(top, "certs")
-    subprocess.run(["bash", os.path.join(SOURCE, "tests/standin/make-ca.sh"), certs, "--san",
+    subprocess.run(["bash", os.path.join(SOURCE, "tests/standin/make-ca.sh"), certs, "--rsa", "--san",
                     "IP:127.0.0.1,DNS:localhost"], check=True, capture_output=True)
     failures = []
     for case in CASES:
