@@ -26,18 +26,23 @@ class StandInService {
     static constexpr const char* Host = "127.0.0.1";
 #endif
     // san: the names the server certificate holds (make-ca.sh --san).
-    explicit StandInService(const std::string& mode = "accept",
-                            const std::string& san = DefaultSan,
+    explicit StandInService(const std::string& mode = "accept", const std::string& san = DefaultSan,
                             const std::vector<std::string>& extraArgs = {});
     ~StandInService();
     StandInService(const StandInService&) = delete;
     StandInService& operator=(const StandInService&) = delete;
 
-    int port() const { return port_; }
+    int port() const {
+        return port_;
+    }
     std::string baseUrl() const;   // https://HOST:PORT
     std::string endpoint() const;  // baseUrl() + "/api/service.asmx"
-    std::string caFile() const { return dir_ + "/certs/ca.pem"; }
-    std::string recordDir() const { return dir_ + "/record"; }
+    std::string caFile() const {
+        return dir_ + "/certs/ca.pem";
+    }
+    std::string recordDir() const {
+        return dir_ + "/record";
+    }
 
     // Changes the mode for the following requests.
     void setMode(const std::string& mode);
@@ -56,7 +61,7 @@ class StandInService {
                const std::vector<std::string>& extraArgs);
     void stop();
 
-    std::string dir_;  // certs/, record/ and the mode and body files
+    std::string dir_;                // certs/, record/ and the mode and body files
     std::unique_ptr<TempDir> temp_;  // the directory, when this process made it
     long long pid_ = -1;             // the stand-in, when this process started it
     std::string spoolName_;          // the stand-in, when the launcher started it

@@ -58,8 +58,8 @@ void StandInService::start(const std::string& mode, const std::string& san,
                            const std::vector<std::string>& extraArgs) {
     static int started = 0;
     const std::string spool = Spool();
-    spoolName_ = "standin-" + std::to_string(GetCurrentProcessId()) + "-" +
-                 std::to_string(++started);
+    spoolName_ =
+        "standin-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++started);
     dir_ = spool + "/" + spoolName_;
     std::string args;
     for (const std::string& arg : extraArgs) {
