@@ -528,6 +528,8 @@ bool Query::countRecordsWithAggregates() {
         // An aggregate the data source cannot compute costs the caller its
         // figures, not the records: they are counted alone.
         return false;
+    } catch (const Exception&) {
+        return false;  // no row: counted alone, as above
     }
     if (row.size() != 1 + countAggregates_.size() || !row[0].text) {
         return false;

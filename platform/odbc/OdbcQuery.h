@@ -5,9 +5,9 @@
 // Opening executes the statement and knows the number of records at once
 // (when the driver cannot tell it, a COUNT(*) over the same SQL text is run
 // beside it, so the result is never held twice; aggregates the caller asks
-// for ride on that statement, at no second pass over the data). Records are fetched in
-// blocks of bound column arrays, many rows per driver call, the next block
-// on a helper thread while the caller reads the current one. A result with a
+// for ride on that statement, at no second pass over the data). Records are
+// fetched in blocks of bound column arrays, many rows per driver call, the
+// next block on a helper thread while the caller reads the current one. A result with a
 // column of unbounded size (text, long binary) is read record by record, every
 // value whole; so is the rest of a result in which a value turns out longer
 // than its column declares (the query is run again from its start and the
