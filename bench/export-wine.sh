@@ -72,6 +72,9 @@ run_windows() {
 }
 
 . "$work/large/env"
+# One locale for both: under LANG=C the Linux program writes as en_GB does,
+# Wine as en-US.
+export LANG=en_GB.UTF-8 LC_ALL=en_GB.UTF-8
 linux_times=() win_times=()
 for _ in $(seq "$runs"); do
     start=$(now); run_linux; end=$(now)
