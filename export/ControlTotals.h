@@ -8,6 +8,7 @@
 
 #include "export/DecimalSum.h"
 #include "platform/odbc/OdbcConnection.h"
+#include "platform/odbc/OdbcSingleRow.h"
 #include "sage/LedgerExports.h"
 
 namespace quillmere {
@@ -34,6 +35,10 @@ struct TableTotals {
     // Why the data source could not be asked (its error text); empty when
     // it was.
     std::string unchecked;
+    // The data source's count of kept records and its sums, in the order of
+    // SourceTotalsAggregates, when it computed them while the table was
+    // exported.
+    std::optional<std::vector<odbc::SingleValue>> sourceFigures;
 };
 
 // Counts and adds up the lines of a table (header first) as they pass on
@@ -42,6 +47,8 @@ class TotalsSink : public RowSink {
   public:
     TotalsSink(RowSink& next, const ExportDefinition& definition, TableTotals& totals);
     void Add(const std::string& line) override;
+    std::vector<std::string> SourceAggregates() const override;
+    void SourceAggregated(const std::vector<odbc::SingleValue>& values) override;
 
   private:
     RowSink& next_;
@@ -56,8 +63,15 @@ class TotalsSink : public RowSink {
 // filter's rule as the condition.
 std::string SourceTotalsSql(const ExportDefinition& definition);
 
-// Asks the data source for its totals and marks each figure. A statement
-// the data source cannot run leaves the table unchecked with its reason.
+// The same totals as aggregates beside the record count of the export's
+// own query (odbc::Query::SetCountAggregates): the filter's rule moves into
+// each aggregate, so one pass over the data counts every record for the
+// progress and totals the kept ones.
+std::vector<std::string> SourceTotalsAggregates(const ExportDefinition& definition);
+
+// Marks each figure against the data source's totals: those it computed
+// during the export, or else those it gives when asked now. A statement the
+// data source cannot run leaves the table unchecked with its reason.
 void Reconcile(odbc::Connection& connection, const ExportDefinition& definition,
                TableTotals& totals);
 

@@ -103,6 +103,14 @@ class RowSink {
     // False: the walk fetches every record and makes no line at all (not
     // even the header), so the cost of the data source alone shows.
     virtual bool WantsLines() const { return true; }
+    // Aggregates over the export's whole query that the sink would have the
+    // data source compute while it counts the records (expressions over the
+    // result columns as odbc::Query::SetCountAggregates takes them); none by
+    // default.
+    virtual std::vector<std::string> SourceAggregates() const { return {}; }
+    // Their values, told before the first record, when the data source
+    // computed them.
+    virtual void SourceAggregated(const std::vector<odbc::SingleValue>&) {}
 };
 
 // Takes no lines: the export's query is walked and its records thrown away.

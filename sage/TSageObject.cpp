@@ -136,7 +136,8 @@ void TSageObject::SelectCompany(WizardView& view, std::string& companyName,
                 }
                 view.messageBox(text, MsgType::Warning, MsgButtons::OK);
                 if (companies.empty()) {
-                    throw Exception("No company of the company list " + list->path + " can be read");
+                    throw Exception("No company of the company list " + list->path +
+                                    " can be read");
                 }
             }
             if (companies.size() == 1) {
@@ -181,10 +182,17 @@ bool TSageObject::Login(const std::string& companyPath, const std::string& userI
 }
 
 void TSageObject::WalkQuery(const std::string& sql, bool countRecords,
-                            const std::function<void(const ExportRecord&)>& perRecord) {
+                            const std::function<void(const ExportRecord&)>& perRecord,
+                            RowSink* aggregating) {
     odbc::Query query(Connection);  // released on every path
     query.SetSql(sql);
+    if (aggregating) {
+        query.SetCountAggregates(aggregating->SourceAggregates());
+    }
     query.Open();
+    if (aggregating && query.CountAggregateValues()) {
+        aggregating->SourceAggregated(*query.CountAggregateValues());
+    }
     query.First();
     if (countRecords) {
         RecordCount = query.RecordCount();
@@ -216,13 +224,16 @@ void TSageObject::ExportRows(const ExportDefinition& definition, const std::stri
     std::vector<int> fields;
     const RowFormats formats(Settings);
     std::string line;
-    WalkQuery(sql, definition.countRecords, [&](const ExportRecord& record) {
-        if (!definition.filter || definition.filter(record)) {
-            line.clear();
-            AppendRowLine(line, definition, record.Query(), formats, fields);
-            rows.Add(line);
-        }
-    });
+    WalkQuery(
+        sql, definition.countRecords,
+        [&](const ExportRecord& record) {
+            if (!definition.filter || definition.filter(record)) {
+                line.clear();
+                AppendRowLine(line, definition, record.Query(), formats, fields);
+                rows.Add(line);
+            }
+        },
+        &rows);
 }
 
 }  // namespace quillmere

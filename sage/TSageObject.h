@@ -119,8 +119,12 @@ class TSageObject {
 
     // The walk without lines: runs `sql`, calls `perRecord` for each record
     // and counts and reports progress as ExportRows does (when countRecords).
+    // `aggregating`, when given, names the aggregates the data source computes
+    // while it counts the records and is told their values before the first
+    // record.
     void WalkQuery(const std::string& sql, bool countRecords,
-                   const std::function<void(const ExportRecord&)>& perRecord);
+                   const std::function<void(const ExportRecord&)>& perRecord,
+                   RowSink* aggregating = nullptr);
 
     // The eight table exports (LedgerExports.cpp). Each appends its header
     // and one line per kept record to `rows`; the sort column replaces "%s"

@@ -59,13 +59,17 @@ void CheckSourceCall(const Connection& connection, SQLRETURN rc, SQLSMALLINT han
     try {
         Check(rc, handleType, handle, what);
     } catch (const EOdbcError& e) {
-        const std::string& state = e.sqlState();
-        if (state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0 || connection.Lost()) {
+        if (LostConnection(connection, e)) {
             throw EOdbcError(std::string("The connection to the data source was lost\n") + e.what(),
                              e.sqlState());
         }
         throw;
     }
+}
+
+bool LostConnection(const Connection& connection, const EOdbcError& error) {
+    const std::string& state = error.sqlState();
+    return state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0 || connection.Lost();
 }
 
 Connection::~Connection() {

@@ -72,4 +72,8 @@ class Connection {
 void CheckSourceCall(const Connection& connection, SQLRETURN rc, SQLSMALLINT handleType,
                      SQLHANDLE handle, const char* what);
 
+// Whether `error`, raised by a call through `connection`, says the
+// connection was lost (as CheckSourceCall tells it).
+bool LostConnection(const Connection& connection, const EOdbcError& error);
+
 }  // namespace quillmere::odbc

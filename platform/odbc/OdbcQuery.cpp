@@ -194,6 +194,7 @@ void Query::Open() {
     Check(SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &stmt_), SQL_HANDLE_DBC,
           connection_.Handle(), "SQLAllocHandle");
     ++openStatements;
+    countAggregateValues_.reset();
     try {
         execute();
         if (columns_.empty()) {
@@ -490,6 +491,10 @@ void Query::checkFetch(SQLRETURN rc, const char* what) const {
 }
 
 void Query::countRecords() {
+    countAggregateValues_.reset();
+    if (!countAggregates_.empty() && countRecordsWithAggregates()) {
+        return;
+    }
     SQLHSTMT count = nullptr;
     CheckSourceCall(connection_, SQLAllocHandle(SQL_HANDLE_STMT, connection_.Handle(), &count),
                     SQL_HANDLE_DBC, connection_.Handle(), "SQLAllocHandle");
@@ -510,6 +515,30 @@ void Query::countRecords() {
         throw;
     }
     SQLFreeHandle(SQL_HANDLE_STMT, count);
+}
+
+bool Query::countRecordsWithAggregates() {
+    std::vector<SingleValue> row;
+    try {
+        row = SingleRow(connection_, CountSql(sql_, countAggregates_));
+    } catch (const EOdbcError& e) {
+        if (LostConnection(connection_, e)) {
+            throw;
+        }
+        // An aggregate the data source cannot compute costs the caller its
+        // figures, not the records: they are counted alone.
+        return false;
+    } catch (const Exception&) {
+        return false;  // no row: counted alone, as above
+    }
+    if (row.size() != 1 + countAggregates_.size() || !row[0].text) {
+        return false;
+    }
+    const long long n = std::atoll(row[0].text->c_str());
+    recordCount_ = n > INT_MAX ? INT_MAX : static_cast<int>(n);
+    row.erase(row.begin());
+    countAggregateValues_ = std::move(row);
+    return true;
 }
 
 void Query::First() {
@@ -831,7 +860,15 @@ TimestampValue Query::AsTimestamp(int field) const {
 }
 
 std::string CountSql(const std::string& sql) {
-    return "SELECT COUNT(*) FROM (" + WithoutFinalOrderBy(sql) + ") AS counted_records";
+    return CountSql(sql, {});
+}
+
+std::string CountSql(const std::string& sql, const std::vector<std::string>& aggregates) {
+    std::string count = "SELECT COUNT(*)";
+    for (const std::string& aggregate : aggregates) {
+        count += ", " + aggregate;
+    }
+    return count + " FROM (" + WithoutFinalOrderBy(sql) + ") AS " + CountedRecordsAlias;
 }
 
 std::string WithoutFinalOrderBy(const std::string& sql) {

@@ -4,9 +4,10 @@
 //
 // Opening executes the statement and knows the number of records at once
 // (when the driver cannot tell it, a COUNT(*) over the same SQL text is run
-// beside it, so the result is never held twice). Records are fetched in
-// blocks of bound column arrays, many rows per driver call, the next block
-// on a helper thread while the caller reads the current one. A result with a
+// beside it, so the result is never held twice; aggregates the caller asks
+// for ride on that statement, at no second pass over the data). Records are
+// fetched in blocks of bound column arrays, many rows per driver call, the
+// next block on a helper thread while the caller reads the current one. A result with a
 // column of unbounded size (text, long binary) is read record by record, every
 // value whole; so is the rest of a result in which a value turns out longer
 // than its column declares (the query is run again from its start and the
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "platform/odbc/OdbcConnection.h"
+#include "platform/odbc/OdbcSingleRow.h"
 
 namespace quillmere::odbc {
 
@@ -59,6 +61,20 @@ class Query {
     // The SQL text (UTF-8), sent as it stands.
     void SetSql(std::string sql) { sql_ = std::move(sql); }
     const std::string& Sql() const { return sql_; }
+
+    // Aggregates over the whole result that the statement counting the
+    // records computes beside COUNT(*): expressions over the result columns,
+    // which it names by the alias CountedRecordsAlias ("SUM(counted_records.
+    // AMOUNT)"). Set before Open.
+    void SetCountAggregates(std::vector<std::string> expressions) {
+        countAggregates_ = std::move(expressions);
+    }
+    // Their values from the last Open; nothing when the driver told the count
+    // itself, so no statement counted, or when the data source could not
+    // compute them (the records were then counted alone).
+    const std::optional<std::vector<SingleValue>>& CountAggregateValues() const {
+        return countAggregateValues_;
+    }
 
     // Most records fetched per driver call (default 1000; fewer when the
     // records are wide).
@@ -136,6 +152,7 @@ class Query {
     template <typename Text>
     SQLLEN readWhole(SQLUSMALLINT col, Text& value);
     void countRecords();
+    bool countRecordsWithAggregates();
     // CheckSourceCall() for a call on the query's own statement.
     void checkFetch(SQLRETURN rc, const char* what) const;
 
@@ -159,12 +176,19 @@ class Query {
     long long recordNo_ = 0;
     bool eof_ = true;
     int recordCount_ = 0;
+    std::vector<std::string> countAggregates_;
+    std::optional<std::vector<SingleValue>> countAggregateValues_;
 };
+
+// The name by which the counting statement knows the query's result.
+inline constexpr const char* CountedRecordsAlias = "counted_records";
 
 // The statement that counts the records of `sql` when the driver cannot
 // tell the count: SELECT COUNT(*) over it, without its final ORDER BY (which
 // cannot change the count) unless a row limit follows that clause.
 std::string CountSql(const std::string& sql);
+// The same with `aggregates` computed beside the count, in their order.
+std::string CountSql(const std::string& sql, const std::vector<std::string>& aggregates);
 
 // The SQL text without its final top-level ORDER BY (unless a row limit
 // follows that clause) and without a trailing ";": the same records, in no

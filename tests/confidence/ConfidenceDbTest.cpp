@@ -106,6 +106,70 @@ TEST(SourceTotals, AgreeWithTheExportAndCatchARecordItsFilterDrops) {
     }
 }
 
+// Every table of the run: the figures the data source computed while it
+// counted the export's records are those it gives when asked afterwards.
+TEST(SourceTotals, TakenWithTheRecordCountAreThoseTheDataSourceGivesWhenAsked) {
+    auto sage = test::LoggedInSage();
+    TempDir dir;
+    for (const ExportTable& table : ExportTables()) {
+        SCOPED_TRACE(table.fileName);
+        const ExportDefinition definition = LedgerExport(table.ledger, *sage);
+        TableTotals during;
+        {
+            RowFile rows(dir / table.fileName);
+            TotalsSink sink(rows, definition, during);
+            table.run(*sage, sink);
+            rows.Close();
+        }
+        ASSERT_TRUE(during.sourceFigures) << "the export's count carried no totals";
+        TableTotals asked = during;
+        asked.sourceFigures.reset();
+        Reconcile(sage->Connection, definition, during);
+        Reconcile(sage->Connection, definition, asked);
+        ASSERT_EQ(asked.unchecked, "");
+        EXPECT_EQ(during.unchecked, "");
+        EXPECT_EQ(during.sourceRecords, asked.sourceRecords);
+        EXPECT_EQ(during.recordsAgreement, Agreement::Agrees);
+        ASSERT_EQ(during.money.size(), asked.money.size());
+        for (std::size_t m = 0; m < asked.money.size(); ++m) {
+            SCOPED_TRACE(asked.money[m].name);
+            EXPECT_EQ(during.money[m].agreement, asked.money[m].agreement);
+            EXPECT_EQ(during.money[m].agreement, Agreement::Agrees);
+        }
+    }
+}
+
+// A money column the data source cannot add up while it counts costs the
+// table its check, never its records: every line is written, and the table
+// is marked not checked with the data source's reason.
+TEST(SourceTotals, ASumTheDataSourceCannotTakeLeavesTheExportWhole) {
+    auto sage = test::LoggedInSage();
+    TempDir dir;
+    const ExportDefinition good = LedgerExport(Ledger::SalesTransactions, *sage);
+    ExportDefinition definition = good;
+    definition.money = {"DETAILS"};  // text: no sum of it
+    std::vector<std::string> expected, got;
+    {
+        RowList rows(expected);
+        sage->ExportRows(good, "TRAN_NUMBER", rows);
+    }
+    const int counted = sage->RecordCount;  // every record, for the progress
+    sage->RecordCount = 0;
+    TableTotals totals;
+    {
+        RowList rows(got);
+        TotalsSink sink(rows, definition, totals);
+        sage->ExportRows(definition, "TRAN_NUMBER", sink);
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(sage->RecordCount, counted);
+    EXPECT_GT(counted, static_cast<int>(got.size()) - 1);  // the filter dropped some
+    EXPECT_FALSE(totals.sourceFigures);
+    Reconcile(sage->Connection, definition, totals);
+    EXPECT_EQ(totals.recordsAgreement, Agreement::Unchecked);
+    EXPECT_NE(totals.unchecked.find("sum"), std::string::npos) << totals.unchecked;
+}
+
 TEST(SourceTotals, AStatementTheDataSourceRefusesLeavesTheTableUncheckedNotFailed) {
     auto sage = test::LoggedInSage();
     ExportDefinition definition = LedgerExport(Ledger::Payments, *sage);
@@ -341,10 +405,11 @@ TEST_F(Program, ResendSendsAKeptArchiveAsTheRunWould) {
                       "Error in URL 0\r\nWizard Finished\r\n");
         } else {
             EXPECT_EQ(r.err.rfind("Error: ", 0), 0u) << r.err;
-            EXPECT_EQ(sent, "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
-                            "Failed: " +
-                                r.err.substr(7, r.err.find('\n') - 7) + " / The archive " +
-                                archive + " is kept\r\n");
+            EXPECT_EQ(sent,
+                      "Call API\r\nAPI Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
+                      "Failed: " +
+                          r.err.substr(7, r.err.find('\n') - 7) + " / The archive " + archive +
+                          " is kept\r\n");
         }
         fs::remove_all(work);
         fs::create_directory(work);

@@ -65,12 +65,11 @@ Table ParseCsv(const std::string& csv) {
 }
 
 Table ReadWithPsql(const std::string& sql) {
-    const std::string command =
-        "PGPASSWORD=" + test::ShellQuote(test::SagePassword) + " psql -X -q --csv -P " +
-        test::ShellQuote("null=" + NullMark) + " -h " +
-        test::ShellQuote(test::HarnessInfo("socket")) + " -p " + test::HarnessInfo("port") +
-        " -U " + test::SageUser + " -d " + test::HarnessInfo("database") + " -c " +
-        test::ShellQuote(sql);
+    const std::string command = "PGPASSWORD=" + test::ShellQuote(test::SagePassword) +
+                                " psql -X -q --csv -P " + test::ShellQuote("null=" + NullMark) +
+                                " -h " + test::ShellQuote(test::HarnessInfo("socket")) + " -p " +
+                                test::HarnessInfo("port") + " -U " + test::SageUser + " -d " +
+                                test::HarnessInfo("database") + " -c " + test::ShellQuote(sql);
     int status = -1;
     const std::string out = test::RunCommand(command, &status);
     EXPECT_EQ(status, 0) << command;
@@ -195,6 +194,53 @@ TEST(QueryShapes, AReopenedQueryReadsTheSameRecordsAgain) {
     EXPECT_EQ(odbc::Query::OpenStatements(), 1);
     query.Close();
     EXPECT_EQ(odbc::Query::OpenStatements(), 0);
+}
+
+// Aggregates asked for ride on the statement that counts the records; one
+// the data source refuses costs its figures only: the records are still
+// counted and every one read, through the cursor opened before the refusal.
+TEST(QueryShapes, CountAggregatesRideOnTheRecordCountOrAreLeftOut) {
+    auto sage = test::LoggedInSage();
+    const std::string sql = "SELECT id, code, amount, title FROM shapes ORDER BY id";
+    const Table expected = ReadWithPsql(sql);
+    const Table sums = ReadWithPsql(
+        "SELECT SUM(amount), SUM(CASE WHEN amount > 0 THEN 1 ELSE 0 END), MAX(code) FROM shapes");
+    ASSERT_EQ(sums.size(), 1u);
+    struct Case {
+        const char* name;
+        std::vector<std::string> aggregates;
+        std::optional<std::vector<Value>> values;  // nothing: left out
+    } cases[] = {
+        {"computed",
+         {"SUM(counted_records.amount)", "SUM(CASE WHEN amount > 0 THEN 1 ELSE 0 END)",
+          "MAX(counted_records.code)"},
+         sums[0]},
+        {"one the data source cannot compute (no sum of text)",
+         {"SUM(counted_records.amount)", "SUM(counted_records.title)"},
+         std::nullopt},
+        {"a column the result does not have",
+         {"SUM(counted_records.no_such_column)"},
+         std::nullopt},
+        {"none asked for", {}, std::nullopt},
+    };
+    odbc::Query query(sage->Connection);  // reopened for each case: nothing carries over
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        query.SetSql(sql);
+        query.SetBlockRows(2);
+        query.SetCountAggregates(c.aggregates);
+        query.Open();
+        EXPECT_EQ(query.RecordCount(), static_cast<int>(expected.size()));
+        ASSERT_EQ(query.CountAggregateValues().has_value(), c.values.has_value());
+        if (c.values) {
+            std::vector<Value> got;
+            for (const odbc::SingleValue& v : *query.CountAggregateValues()) {
+                got.push_back(v.text);
+            }
+            EXPECT_EQ(got, *c.values);
+        }
+        EXPECT_EQ(FirstDifference(ReadWithQuery(query), expected), "");
+    }
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 namespace quillmere::test {
 
 class FakeSystem : public System {
-public:
+  public:
     explicit FakeSystem(std::string exeDir);
 
     std::string exeDir;

@@ -20,7 +20,7 @@ struct ShownMessage {
 };
 
 class FakeView : public WizardView {
-public:
+  public:
     struct ControlState {
         bool enabled = true;
         bool visible = true;
@@ -95,7 +95,7 @@ public:
         const std::vector<std::pair<std::string, std::string>>& rows) override;
     int chooseChart(const std::vector<std::string>& items) override;
 
-private:
+  private:
     const ControlState& state(std::string_view name) const;
 };
 

@@ -1,97 +1,42 @@
 #include "support/StandInService.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <stdexcept>
 
 namespace quillmere::test {
 
-namespace {
-
-// tests/standin beside this file's folder.
-const std::string StandInDir =
-    (std::filesystem::path(__FILE__).parent_path().parent_path() / "standin").string();
-
-}  // namespace
-
 StandInService::StandInService(const std::string& mode, const std::string& san,
                                const std::vector<std::string>& extraArgs) {
-    const std::string certs = dir_ / "certs";
-    const std::string makeCa =
-        "'" + StandInDir + "/make-ca.sh' '" + certs + "' --san '" + san + "'";
-    if (std::system(makeCa.c_str()) != 0) {
-        throw std::runtime_error("make-ca.sh failed");
-    }
-    std::filesystem::create_directories(recordDir());
-
-    std::vector<std::string> args = {"python3",      StandInDir + "/standin.py",
-                                     "--cert-dir",   certs,
-                                     "--record-dir", recordDir(),
-                                     "--mode",       mode,
-                                     "--mode-file",  dir_ / "mode",
-                                     "--body-file",  dir_ / "body"};
-    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-
-    int out[2];
-    if (pipe(out) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    pid_ = fork();
-    if (pid_ == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    // The first line of its output is the port.
-    std::string line;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') {
-        line += c;
-    }
-    close(out[0]);
-    port_ = std::atoi(line.c_str());
-    if (port_ <= 0) {
-        throw std::runtime_error("the stand-in service did not start");
-    }
+    start(mode, san, extraArgs);
 }
 
 StandInService::~StandInService() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-    }
+    stop();
 }
 
 std::string StandInService::baseUrl() const {
-    return "https://127.0.0.1:" + std::to_string(port_);
+    return std::string("https://") + Host + ":" + std::to_string(port_);
 }
 
 std::string StandInService::endpoint() const {
     return baseUrl() + "/api/service.asmx";
 }
 
+namespace {
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+}  // namespace
+
 void StandInService::setMode(const std::string& mode) {
-    dir_.write("mode", mode + "\n");
+    WriteFile(dir_ + "/mode", mode + "\n");
 }
 
 void StandInService::setReplyBody(const std::string& body) {
-    dir_.write("body", body);
+    WriteFile(dir_ + "/body", body);
     setMode("body");
 }
 
