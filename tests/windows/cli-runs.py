@@ -17,9 +17,11 @@ import sys
 import tempfile
 import zipfile
 
+from exportruns import (PASSWORD, TABLES, export_args, harness_env, make_ca, make_company,
+                        standin)
+
 SOURCE, HARNESS, EXE = sys.argv[1:4]
 EMULATOR = sys.argv[4:]
-PASSWORD = "letmein"
 LOCATED = "Information: Sage Home Directory has now been located\n"
 MEMO = ("Getting Chart of Accounts Categories...\n"
         "Getting sales ledger codes....\nFound [0-9]+ items.\n"
@@ -41,17 +43,6 @@ LOG_TO_LOGIN = ("Using Default Home Dir\r\n"
 LOG_TO_API = (LOG_TO_LOGIN + "Login Successful\r\nStarting Data Export...\r\n"
               "Closing Zip file and saving to disk\r\nTemp files deleted\r\n"
               "Export completed\r\nCall API\r\n")
-# The archive's entries in order (tests/support/TableNames.h).
-TABLES = ["Sales Ledger Codes.csv", "Sales Ledger Transactions.csv", "Purchase Ledger Codes.csv",
-          "Purchase Ledger Transactions.csv", "Nominal Ledger Codes.csv",
-          "Nominal Ledger Transactions.csv", "Payments.csv", "Receipts.csv"]
-
-
-def windows(path):
-    """The Unix path as the Windows program sees it (Wine's Z: drive)."""
-    return "Z:" + path.replace("/", "\\")
-
-
 # (name, stand-in mode, extra arguments, password given, exit status,
 #  stdout pattern, stderr pattern, log pattern, requests the stand-in receives)
 CASES = [
@@ -83,39 +74,12 @@ def run_case(top, certs, case):
     name, mode, extra, password, status, out_re, err_re, log_re, requests = case
     failures = []
     base = tempfile.mkdtemp(dir=top)
-    acme = os.path.join(base, "Sage Data", "Acme")
-    os.makedirs(os.path.join(acme, "ACCDATA"))
-    setup = b"\x01\x02\x03" + b"Acme Trading Ltd"
-    with open(os.path.join(acme, "ACCDATA", "SETUP.DTA"), "wb") as f:
-        f.write(setup.ljust(103, b" "))
-    home = os.path.join(base, "home")
-    os.makedirs(home)
-    with open(os.path.join(home, "COMPANY"), "wb") as f:
-        f.write(windows(acme).encode() + b"\r\n")
-    work = os.path.join(base, "work")
-    os.makedirs(work)
+    home, work, secret = make_company(base, password)
     record = os.path.join(base, "record")
-    secret = os.path.join(base, "secret")
-    with open(secret, "w") as f:
-        f.write(password + "\r\n")
-
-    standin = subprocess.Popen(
-        [sys.executable, os.path.join(SOURCE, "tests/standin/standin.py"), "--port", "0",
-         "--cert-dir", certs, "--record-dir", record, "--mode", mode],
-        stdout=subprocess.PIPE, text=True)
-    try:
-        port = standin.stdout.readline().strip()
-        url = f"https://localhost:{port}"
-        args = ["--sage-version", "17", "--home", windows(home), "--user", "manager",
-                "--chart", "1", "--work-dir", windows(work), "--service-url", url,
-                "--ca-file", windows(os.path.join(certs, "ca.pem")),
-                "--password-file", windows(secret)] + extra
-        env = dict(os.environ, ODBCSYSINI=HARNESS, ODBCINI=os.path.join(HARNESS, "odbc.ini"))
-        run = subprocess.run(EMULATOR + [EXE] + args, env=env, capture_output=True,
-                             timeout=240)
-    finally:
-        standin.terminate()
-        standin.wait()
+    with standin(SOURCE, certs, record, mode) as url:
+        args = export_args(home, work, url, certs, secret) + extra
+        run = subprocess.run(EMULATOR + [EXE] + args, env=harness_env(HARNESS),
+                             capture_output=True, timeout=240)
 
     out = run.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
     err = run.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
@@ -152,9 +116,7 @@ def run_case(top, certs, case):
 
 def main():
     top = tempfile.mkdtemp(prefix="quillmere-cli-wine-")
-    certs = os.path.join(top, "certs")
-    subprocess.run(["bash", os.path.join(SOURCE, "tests/standin/make-ca.sh"), certs, "--rsa", "--san",
-                    "IP:127.0.0.1,DNS:localhost"], check=True, capture_output=True)
+    certs = make_ca(SOURCE, top)
     failures = []
     for case in CASES:
         found = run_case(top, certs, case)
