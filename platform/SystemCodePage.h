@@ -1,0 +1,15 @@
+#pragma once
+// The system's 8-bit code page, in which the program's log is written.
+#include <string>
+#include <string_view>
+
+namespace quillmere {
+
+// The program's UTF-8 text in the system's 8-bit code page. On Windows that
+// is the ANSI code page (Windows-1252 on a Western European system), and a
+// character the code page lacks becomes "?", as in the tables; where the
+// system's 8-bit text is UTF-8 (Linux, or Windows set to UTF-8) the text
+// stays as it is.
+std::string SystemCodePageFromUtf8(std::string_view text);
+
+}  // namespace quillmere
