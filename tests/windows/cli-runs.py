@@ -18,7 +18,7 @@ import tempfile
 import zipfile
 
 from exportruns import (PASSWORD, TABLES, export_args, harness_env, make_ca, make_company,
-                        standin)
+                        standin, windows)
 
 SOURCE, HARNESS, EXE = sys.argv[1:4]
 EMULATOR = sys.argv[4:]
@@ -114,6 +114,59 @@ def run_case(top, certs, case):
     return failures
 
 
+def run_not_ascii(top, certs, upload):
+    """A company whose name is not ASCII, a work directory and a company list
+    entry that are not ASCII either, given on the wide command line: the
+    program works in that directory, names the archive and its summary after
+    the company, leaves nothing else there, sends the archive (when it
+    uploads) and writes the log in the ANSI code page (Windows-1252 here),
+    where a character the code page lacks is "?"."""
+    name = "not ASCII, " + ("uploaded" if upload else "--no-upload")
+    failures = []
+    base = tempfile.mkdtemp(dir=top)
+    home, work, secret = make_company(base, PASSWORD, company="Zo\u00eb Caf\u00e9 Ltd",
+                                      work_name="Arbeit Zo\u00eb \u20ac")
+    missing = windows(os.path.join(base, "Soci\u00e9t\u00e9 \u014csaka"))
+    with open(os.path.join(home, "COMPANY"), "ab") as f:
+        f.write(missing.encode() + b"\r\n")
+    record = os.path.join(base, "record")
+    with standin(SOURCE, certs, record, "accept") as url:
+        args = export_args(home, work, url, certs, secret) + (
+            ["--no-browser"] if upload else ["--no-upload"])
+        env = dict(harness_env(HARNESS), LANG="en_GB.UTF-8", LC_ALL="en_GB.UTF-8")
+        run = subprocess.run(EMULATOR + [EXE] + args, env=env, capture_output=True, timeout=240)
+    err = run.stderr.decode("utf-8", "replace")
+    if run.returncode != 0:
+        failures.append(f"{name}: exit status {run.returncode}\n{err}")
+    if missing not in err:
+        failures.append(f"{name}: the company left out is not named on stderr:\n{err}")
+
+    stem = "Zo\u00ebCaf\u00e9Ltd_[0-9]{8}_[0-9]{4}"
+    expected = ["WizardDebug.log", stem + "\\.summary\\.txt"] + ([] if upload else [stem + "\\.zip"])
+    kept = sorted(os.listdir(work))
+    if len(kept) != len(expected) or not all(re.fullmatch(p, n) for p, n in zip(expected, kept)):
+        failures.append(f"{name}: the work directory holds {kept}, expected {expected}")
+    archives = [os.path.join(work, n) for n in kept if n.endswith(".zip")]
+    if upload:
+        archives = [os.path.join(record, n) for n in sorted(os.listdir(record))
+                    if n.endswith(".zip")]
+        if len(archives) != 1:
+            failures.append(f"{name}: the stand-in received {len(archives)} archives")
+    for archive in archives:
+        names = [i.filename for i in zipfile.ZipFile(archive).infolist()]
+        if names != TABLES:
+            failures.append(f"{name}: {archive} holds {names}")
+
+    log_path = os.path.join(work, "WizardDebug.log")
+    log = open(log_path, "rb").read() if os.path.exists(log_path) else b""
+    line = b"Company left out: " + missing.replace("\u014c", "?").encode("cp1252") + b"\\"
+    if line not in log:
+        failures.append(f"{name}: the log has no line {line!r}:\n{log!r}")
+    if not log.endswith(b"Wizard Finished\r\n"):
+        failures.append(f"{name}: the log does not end in Wizard Finished:\n{log!r}")
+    return failures
+
+
 def main():
     top = tempfile.mkdtemp(prefix="quillmere-cli-wine-")
     certs = make_ca(SOURCE, top)
@@ -122,6 +175,10 @@ def main():
         found = run_case(top, certs, case)
         failures += found
         print(f"{case[0]}: {'ok' if not found else 'FAILED'}", flush=True)
+    for upload in (False, True):
+        found = run_not_ascii(top, certs, upload)
+        failures += found
+        print(f"not ASCII, upload {upload}: {'ok' if not found else 'FAILED'}", flush=True)
     subprocess.run(["rm", "-rf", top])
     for f in failures:
         print(f, file=sys.stderr)
