@@ -6,9 +6,10 @@
 namespace quillmere {
 
 // The program's UTF-8 text in the system's 8-bit code page. On Windows that
-// is the ANSI code page (Windows-1252 on a Western European system), and a
-// character the code page lacks becomes "?", as in the tables; where the
-// system's 8-bit text is UTF-8 (Linux, or Windows set to UTF-8) the text
+// is the ANSI code page (Windows-1252 on a Western European system): a
+// character the code page lacks becomes "?", as in the tables, and a byte
+// that is no UTF-8 (text that came in that code page) stays as it is. Where
+// the system's 8-bit text is UTF-8 (Linux, or Windows set to UTF-8) the text
 // stays as it is.
 std::string SystemCodePageFromUtf8(std::string_view text);
 

@@ -234,7 +234,15 @@ TEST(WindowsLocale, TheLogIsWrittenInTheAnsiCodePage) {
              "Zo\xC3\xAB Caf\xC3\xA9 \xC5\x81\xC3\xB3"
              "d\xC5\xBA \xE2\x82\xAC \xC5\x8Csaka");
     WriteLog(log, "Login Successful");
-    EXPECT_EQ(ReadWholeFile(log), std::string(expected->logLine) + "Login Successful\r\n");
+    // Bytes that are no UTF-8 came in the code page already: kept. A U+FFFD
+    // that was in the text is a character the code page lacks.
+    WriteLog(log,
+             "\xEF\xBF\xBD Caf\xE9 Caf\xC3\xA9 \xF0\x9F\x98\x80 \xA3"
+             "5");
+    EXPECT_EQ(ReadWholeFile(log), std::string(expected->logLine) +
+                                      "Login Successful\r\n"
+                                      "? Caf\xE9 Caf\xE9 ? \xA3"
+                                      "5\r\n");
 }
 
 // The home directory defaults that apply on Windows, with the answers of the
