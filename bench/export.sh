@@ -125,7 +125,7 @@ linux_exe="$build/app/quillmere-export"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 native_path() { if [[ $1 == windows ]]; then winpath "$2"; else echo "$2"; fi; }
 # cli_run linux|windows OUT COMMAND...: one --no-upload run in a fresh
-# directory; prints its wall time. The archives of both have the same size.
+# directory; prints its wall time and leaves the archive in OUT/work.
 cli_run() {
     local kind=$1 out=$2
     shift 2
@@ -137,7 +137,8 @@ cli_run() {
     start=$(now)
     # One locale for both (with LANG=C Linux formats as en_GB, Wine as en-US).
     (. "$work/large/env" && LANG=en_GB.UTF-8 LC_ALL=en_GB.UTF-8 "$@" --sage-version 17 \
-        --user manager --chart 1 --no-upload --home "$(native_path "$kind" "$out/home")" --work-dir "$(native_path "$kind" "$out/work")" \
+        --user manager --chart 1 --no-upload --home "$(native_path "$kind" "$out/home")" \
+        --work-dir "$(native_path "$kind" "$out/work")" \
         --password-file "$(native_path "$kind" "$out/secret")" >/dev/null 2>"$out/stderr") || {
         cat "$out/stderr" >&2; return 1; }
     end=$(now)
