@@ -142,7 +142,8 @@ def run_not_ascii(top, certs, upload):
         failures.append(f"{name}: the company left out is not named on stderr:\n{err}")
 
     stem = "Zo\u00ebCaf\u00e9Ltd_[0-9]{8}_[0-9]{4}"
-    expected = ["WizardDebug.log", stem + "\\.summary\\.txt"] + ([] if upload else [stem + "\\.zip"])
+    expected = ["WizardDebug.log", stem + "\\.summary\\.txt"]
+    expected += [] if upload else [stem + "\\.zip"]
     kept = sorted(os.listdir(work))
     if len(kept) != len(expected) or not all(re.fullmatch(p, n) for p, n in zip(expected, kept)):
         failures.append(f"{name}: the work directory holds {kept}, expected {expected}")

@@ -23,7 +23,8 @@ Allowed to differ, and why:
   - the archive's file name, which holds the time of the run (it is not in
     the body; it is checked to follow the same pattern).
 
-usage: same-bytes.py SOURCE_DIR LINUX_HARNESS_DIR WINDOWS_HARNESS_DIR LINUX_EXE WINDOWS_EXE EMULATOR...
+usage: same-bytes.py SOURCE_DIR LINUX_HARNESS_DIR WINDOWS_HARNESS_DIR LINUX_EXE WINDOWS_EXE
+                     EMULATOR...
 Exits 77 (skipped) when the Linux program has not been built.
 """
 
