@@ -1,5 +1,6 @@
 #pragma once
-// The system's 8-bit code page, in which the program's log is written.
+// The system's 8-bit code page, in which the program's log is written and
+// the Sage company list is read.
 #include <string>
 #include <string_view>
 
@@ -12,5 +13,11 @@ namespace quillmere {
 // the system's 8-bit text is UTF-8 (Linux, or Windows set to UTF-8) the text
 // stays as it is.
 std::string SystemCodePageFromUtf8(std::string_view text);
+
+// Text of a file in the system's 8-bit code page (the Sage company list) as
+// UTF-8. On Windows that is the ANSI code page, unless the text is UTF-8
+// already (a file written by a program that writes UTF-8); elsewhere the
+// text stays as it is.
+std::string Utf8FromSystemCodePage(std::string_view text);
 
 }  // namespace quillmere

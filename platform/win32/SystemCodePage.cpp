@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/CodePage.h"
+#include "platform/win32/WideText.h"
 
 namespace quillmere {
 
@@ -63,6 +64,21 @@ std::string SystemCodePageFromUtf8(std::string_view text) {
     }
     AppendInCodePage(codePage, run, out);
     return out;
+}
+
+std::string Utf8FromSystemCodePage(std::string_view text) {
+    const UINT codePage = GetACP();
+    const int size = static_cast<int>(text.size());
+    if (codePage == CP_UTF8 || text.empty() ||
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0) > 0) {
+        return std::string(text);
+    }
+    const int n = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) {
+        MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), n);
+    }
+    return win32::Utf8(wide);
 }
 
 }  // namespace quillmere

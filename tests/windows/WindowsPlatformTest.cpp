@@ -14,6 +14,7 @@
 #include "platform/Files.h"
 #include "platform/RegionalSettings.h"
 #include "platform/System.h"
+#include "sage/CompanyList.h"
 #include "support/FakeView.h"
 #include "support/TempDir.h"
 #include "wizard/WriteLog.h"
@@ -131,6 +132,8 @@ struct LocaleCase {
     char dateSeparator;
     char decimalSeparator;
     unsigned codePage;
+    // "\xA3\xF3" "d\x9F" read from a file in the ANSI code page, in UTF-8.
+    const char* fromCodePage;
     // A log line of "Zo\u00eb Caf\u00e9 \u0141\u00f3d\u017a \u20ac \u014csaka" as it
     // must be on disk: the ANSI code page's bytes, "?" for what it lacks.
     const char* logLine;
@@ -140,12 +143,18 @@ struct LocaleCase {
 // Germany and Poland).
 const LocaleCase Locales[] = {
     {"en_GB", "dd/MM/yyyy", "HH:mm:ss", '/', '.', 1252,
+     "\xC2\xA3\xC3\xB3"
+     "d\xC5\xB8",
      "Zo\xEB Caf\xE9 ?\xF3"
      "d? \x80 ?saka\r\n"},
     {"de_DE", "d.M.yyyy", "HH:mm:ss", '.', ',', 1252,
+     "\xC2\xA3\xC3\xB3"
+     "d\xC5\xB8",
      "Zo\xEB Caf\xE9 ?\xF3"
      "d? \x80 ?saka\r\n"},
     {"pl_PL", "d.MM.yyyy", "HH:mm:ss", '.', ',', 1250,
+     "\xC5\x81\xC3\xB3"
+     "d\xC5\xBA",
      "Zo\xEB Caf\xE9 \xA3\xF3"
      "d\x9F \x80 ?saka\r\n"},
 };
@@ -220,6 +229,21 @@ TEST(WindowsLocale, TheUsersOwnFormatsWin) {
     EXPECT_EQ(s.timeSeparator, '.');
     EXPECT_EQ(s.decimalSeparator, expected->decimalSeparator == '.' ? ',' : '.');
     EXPECT_EQ(CreateHostSystem()->regionalSettings().shortDateFormat, expected->shortDate);
+}
+
+// The company list as Sage writes it, in the ANSI code page; a list that is
+// UTF-8 already is taken as it is.
+TEST(WindowsLocale, TheCompanyListIsReadInTheAnsiCodePage) {
+    const LocaleCase* expected = ExpectedLocale();
+    if (!expected) {
+        GTEST_SKIP() << "run with QUILLMERE_EXPECT_LOCALE and a locale";
+    }
+    EXPECT_EQ(CompanyDirectories("C:\\Sage\\\xA3\xF3"
+                                 "d\x9F\r\n"
+                                 " C:\\Caf\xC3\xA9 \r\n"
+                                 "C:\\Sage\\Acme\r\n"),
+              (std::vector<std::string>{std::string("C:\\Sage\\") + expected->fromCodePage,
+                                        "C:\\Caf\xC3\xA9", "C:\\Sage\\Acme"}));
 }
 
 TEST(WindowsLocale, TheLogIsWrittenInTheAnsiCodePage) {

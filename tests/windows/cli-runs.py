@@ -115,17 +115,22 @@ def run_case(top, certs, case):
 
 
 def run_not_ascii(top, certs, upload):
-    """A company whose name is not ASCII, a work directory and a company list
-    entry that are not ASCII either, given on the wide command line: the
-    program works in that directory, names the archive and its summary after
+    """A company whose name and directory are not ASCII, a work directory and
+    a company list entry that are not ASCII either: the program finds the
+    company through the list in the ANSI code page, works in the directory
+    given on the wide command line, names the archive and its summary after
     the company, leaves nothing else there, sends the archive (when it
     uploads) and writes the log in the ANSI code page (Windows-1252 here),
     where a character the code page lacks is "?"."""
     name = "not ASCII, " + ("uploaded" if upload else "--no-upload")
     failures = []
     base = tempfile.mkdtemp(dir=top)
+    # The company list in Windows-1252, as Sage writes it; the entry added
+    # below in UTF-8, as a program that writes UTF-8 would.
     home, work, secret = make_company(base, PASSWORD, company="Zo\u00eb Caf\u00e9 Ltd",
-                                      work_name="Arbeit Zo\u00eb \u20ac")
+                                      work_name="Arbeit Zo\u00eb \u20ac",
+                                      company_dir="Soci\u00e9t\u00e9 Zo\u00eb",
+                                      list_encoding="cp1252")
     missing = windows(os.path.join(base, "Soci\u00e9t\u00e9 \u014csaka"))
     with open(os.path.join(home, "COMPANY"), "ab") as f:
         f.write(missing.encode() + b"\r\n")

@@ -29,13 +29,13 @@ def make_ca(source, top):
 
 
 def make_company(base, password, native=windows, company="Acme Trading Ltd",
-                 work_name="work"):
-    """A Sage data directory with one company under `base` (its SETUP.DTA
-    naming `company`, Windows-1252), the home directory whose COMPANY file
-    lists it, an empty work directory and a password file. `native` turns a
-    Unix path into the one the program is given. Returns (home, work,
-    secret) as Unix paths."""
-    acme = os.path.join(base, "Sage Data", "Acme")
+                 work_name="work", company_dir="Acme", list_encoding="utf-8"):
+    """A Sage data directory with one company under `base` (in `company_dir`,
+    its SETUP.DTA naming `company`, Windows-1252), the home directory whose
+    COMPANY file lists it (in `list_encoding`), an empty work directory and a
+    password file. `native` turns a Unix path into the one the program is
+    given. Returns (home, work, secret) as Unix paths."""
+    acme = os.path.join(base, "Sage Data", company_dir)
     os.makedirs(os.path.join(acme, "ACCDATA"))
     setup = b"\x01\x02\x03" + company.encode("cp1252")
     with open(os.path.join(acme, "ACCDATA", "SETUP.DTA"), "wb") as f:
@@ -43,7 +43,7 @@ def make_company(base, password, native=windows, company="Acme Trading Ltd",
     home = os.path.join(base, "home")
     os.makedirs(home)
     with open(os.path.join(home, "COMPANY"), "wb") as f:
-        f.write(native(acme).encode() + b"\r\n")
+        f.write(native(acme).encode(list_encoding) + b"\r\n")
     work = os.path.join(base, work_name)
     os.makedirs(work)
     secret = os.path.join(base, "secret")
