@@ -246,6 +246,26 @@ TEST(WindowsLocale, TheCompanyListIsReadInTheAnsiCodePage) {
                                         "C:\\Caf\xC3\xA9", "C:\\Sage\\Acme"}));
 }
 
+// homedir.txt, a text file of the user's, likewise.
+TEST(WindowsLocale, TheOverrideFileIsReadInTheAnsiCodePage) {
+    const LocaleCase* expected = ExpectedLocale();
+    if (!expected) {
+        GTEST_SKIP() << "run with QUILLMERE_EXPECT_LOCALE and a locale";
+    }
+    for (const bool utf8 : {false, true}) {
+        test::TempDir work;
+        const std::string home = std::string("C:\\Sage\\") + (utf8 ? "Caf\xC3\xA9"
+                                                                   : "\xA3\xF3"
+                                                                     "d\x9F");
+        WriteWholeFile(JoinPath(work.path(), "homedir.txt"), home + "\r\n");
+        const auto system = CreateHostSystem(work.path());
+        test::FakeView view;
+        TfrmMain form(view, *system);
+        form.Dispatch(&TfrmMain::FormCreate);
+        EXPECT_EQ(form.HomeDir, utf8 ? home : std::string("C:\\Sage\\") + expected->fromCodePage);
+    }
+}
+
 TEST(WindowsLocale, TheLogIsWrittenInTheAnsiCodePage) {
     const LocaleCase* expected = ExpectedLocale();
     if (!expected) {
