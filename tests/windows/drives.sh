@@ -19,6 +19,8 @@ session="$source/scripts/wine-session"
 exec_wine() { "$source/scripts/wine-exec" "$arch" "$prefix" "$@"; }
 
 trap '"$session" stop "$arch" "$prefix"' EXIT
+# A wineserver left by a run that was killed would refuse a second one.
+"$session" stop "$arch" "$prefix"
 "$session" start "$arch" "$prefix"
 mkdir -p "$prefix/disks/fixed" "$prefix/disks/share" "$prefix/disks/cd"
 find "$prefix/dosdevices" -maxdepth 1 -name '?:' -exec rm -f {} +
