@@ -9,6 +9,7 @@
 #include "export/ControlTotals.h"
 #include "export/ExportTables.h"
 #include "platform/Files.h"
+#include "platform/SystemCodePage.h"
 #include "platform/ZipFacts.h"
 #include "platform/odbc/OdbcDataSources.h"
 #include "platform/odbc/OdbcSingleRow.h"
@@ -58,7 +59,7 @@ std::string StartupHomeDir(const PreflightSettings& settings, const System& syst
     const std::string overrideFile = system.executableDir() + HomeDirOverrideFile;
     if (FileExists(overrideFile)) {
         const auto lines = ReadTextLines(overrideFile);
-        home = lines.empty() ? "" : lines.front();
+        home = lines.empty() ? "" : Utf8FromSystemCodePage(lines.front());
     } else {
         const std::string value = GetLastInstallPath(system);
         home = value.empty() ? FixedStartupHomeDir : value.substr(0, value.size() - 1);

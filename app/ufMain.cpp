@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/SystemCodePage.h"
 #include "wizard/HomeDirDefaults.h"
 #include "wizard/WriteLog.h"
 
@@ -115,7 +116,8 @@ void TfrmMain::LoadStartupHomeDir() {
         if (lines.empty()) {
             throw EListError::IndexOutOfBounds(0);
         }
-        HomeDir = lines.front();
+        // A text file of the user's, in the system's 8-bit code page.
+        HomeDir = Utf8FromSystemCodePage(lines.front());
         return;
     }
     const std::string value = GetLastInstallPath(system_);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/Exceptions.h"
+#include "platform/Files.h"
 
 namespace quillmere {
 
@@ -18,7 +19,7 @@ constexpr int DiskReadError = 100;
 }  // namespace
 
 FileBytes::FileBytes(const std::string& path) : block_(BlockSize) {
-    file_.reset(std::fopen(path.c_str(), "rb"));
+    file_.reset(OpenFile(path, "rb"));
     if (!file_) {
         throw EInOutError::FromErrno(errno);
     }

@@ -121,7 +121,7 @@ FileFacts FactsOf(const struct stat& st) {
 // The facts of the file at `path` as it is now; nothing when it cannot be
 // examined (its error is raised when it is read).
 std::optional<FileFacts> CurrentFacts(const std::string& path) {
-    FilePtr f(std::fopen(path.c_str(), "rb"));
+    FilePtr f(OpenFile(path, "rb"));
     if (!f) {
         return std::nullopt;
     }
@@ -170,7 +170,7 @@ class ScratchFile {
     ~ScratchFile() {
         file_.reset();
         if (!path_.empty()) {
-            std::remove(path_.c_str());
+            DeleteFileAt(path_);
         }
     }
     ScratchFile(const ScratchFile&) = delete;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/CodePage.h"
+#include "platform/SystemCodePage.h"
 
 namespace quillmere {
 
@@ -40,7 +41,7 @@ std::vector<std::string> CompanyDirectories(std::string_view listText) {
         }
         const std::string_view line = TrimBlanks(listText.substr(start, end - start));
         if (!line.empty()) {
-            directories.emplace_back(line);
+            directories.push_back(Utf8FromSystemCodePage(line));
         }
         start = end + 1;
         if (end < listText.size() && listText[end] == '\r' && start < listText.size() &&

@@ -11,6 +11,8 @@ namespace quillmere {
 
 // The company directories of a COMPANY list: its lines (ended by CR, LF or
 // CR LF) without leading and trailing bytes 0 to 32; blank lines are left out.
+// A line comes in the system's 8-bit code page (Utf8FromSystemCodePage): on
+// Windows Sage writes the list in the ANSI code page.
 std::vector<std::string> CompanyDirectories(std::string_view listText);
 
 // The company name of a SETUP.DTA's bytes: the 60 bytes from offset 3 (fewer

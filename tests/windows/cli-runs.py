@@ -17,9 +17,11 @@ import sys
 import tempfile
 import zipfile
 
+from exportruns import (PASSWORD, TABLES, export_args, harness_env, make_ca, make_company,
+                        standin, windows)
+
 SOURCE, HARNESS, EXE = sys.argv[1:4]
 EMULATOR = sys.argv[4:]
-PASSWORD = "letmein"
 LOCATED = "Information: Sage Home Directory has now been located\n"
 MEMO = ("Getting Chart of Accounts Categories...\n"
         "Getting sales ledger codes....\nFound [0-9]+ items.\n"
@@ -41,17 +43,6 @@ LOG_TO_LOGIN = ("Using Default Home Dir\r\n"
 LOG_TO_API = (LOG_TO_LOGIN + "Login Successful\r\nStarting Data Export...\r\n"
               "Closing Zip file and saving to disk\r\nTemp files deleted\r\n"
               "Export completed\r\nCall API\r\n")
-# The archive's entries in order (tests/support/TableNames.h).
-TABLES = ["Sales Ledger Codes.csv", "Sales Ledger Transactions.csv", "Purchase Ledger Codes.csv",
-          "Purchase Ledger Transactions.csv", "Nominal Ledger Codes.csv",
-          "Nominal Ledger Transactions.csv", "Payments.csv", "Receipts.csv"]
-
-
-def windows(path):
-    """The Unix path as the Windows program sees it (Wine's Z: drive)."""
-    return "Z:" + path.replace("/", "\\")
-
-
 # (name, stand-in mode, extra arguments, password given, exit status,
 #  stdout pattern, stderr pattern, log pattern, requests the stand-in receives)
 CASES = [
@@ -83,39 +74,12 @@ def run_case(top, certs, case):
     name, mode, extra, password, status, out_re, err_re, log_re, requests = case
     failures = []
     base = tempfile.mkdtemp(dir=top)
-    acme = os.path.join(base, "Sage Data", "Acme")
-    os.makedirs(os.path.join(acme, "ACCDATA"))
-    setup = b"\x01\x02\x03" + b"Acme Trading Ltd"
-    with open(os.path.join(acme, "ACCDATA", "SETUP.DTA"), "wb") as f:
-        f.write(setup.ljust(103, b" "))
-    home = os.path.join(base, "home")
-    os.makedirs(home)
-    with open(os.path.join(home, "COMPANY"), "wb") as f:
-        f.write(windows(acme).encode() + b"\r\n")
-    work = os.path.join(base, "work")
-    os.makedirs(work)
+    home, work, secret = make_company(base, password)
     record = os.path.join(base, "record")
-    secret = os.path.join(base, "secret")
-    with open(secret, "w") as f:
-        f.write(password + "\r\n")
-
-    standin = subprocess.Popen(
-        [sys.executable, os.path.join(SOURCE, "tests/standin/standin.py"), "--port", "0",
-         "--cert-dir", certs, "--record-dir", record, "--mode", mode],
-        stdout=subprocess.PIPE, text=True)
-    try:
-        port = standin.stdout.readline().strip()
-        url = f"https://localhost:{port}"
-        args = ["--sage-version", "17", "--home", windows(home), "--user", "manager",
-                "--chart", "1", "--work-dir", windows(work), "--service-url", url,
-                "--ca-file", windows(os.path.join(certs, "ca.pem")),
-                "--password-file", windows(secret)] + extra
-        env = dict(os.environ, ODBCSYSINI=HARNESS, ODBCINI=os.path.join(HARNESS, "odbc.ini"))
-        run = subprocess.run(EMULATOR + [EXE] + args, env=env, capture_output=True,
-                             timeout=240)
-    finally:
-        standin.terminate()
-        standin.wait()
+    with standin(SOURCE, certs, record, mode) as url:
+        args = export_args(home, work, url, certs, secret) + extra
+        run = subprocess.run(EMULATOR + [EXE] + args, env=harness_env(HARNESS),
+                             capture_output=True, timeout=240)
 
     out = run.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
     err = run.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
@@ -150,16 +114,77 @@ def run_case(top, certs, case):
     return failures
 
 
+def run_not_ascii(top, certs, upload):
+    """A company whose name and directory are not ASCII, a work directory and
+    a company list entry that are not ASCII either: the program finds the
+    company through the list in the ANSI code page, works in the directory
+    given on the wide command line, names the archive and its summary after
+    the company, leaves nothing else there, sends the archive (when it
+    uploads) and writes the log in the ANSI code page (Windows-1252 here),
+    where a character the code page lacks is "?"."""
+    name = "not ASCII, " + ("uploaded" if upload else "--no-upload")
+    failures = []
+    base = tempfile.mkdtemp(dir=top)
+    # The company list in Windows-1252, as Sage writes it; the entry added
+    # below in UTF-8, as a program that writes UTF-8 would.
+    home, work, secret = make_company(base, PASSWORD, company="Zo\u00eb Caf\u00e9 Ltd",
+                                      work_name="Arbeit Zo\u00eb \u20ac",
+                                      company_dir="Soci\u00e9t\u00e9 Zo\u00eb",
+                                      list_encoding="cp1252")
+    missing = windows(os.path.join(base, "Soci\u00e9t\u00e9 \u014csaka"))
+    with open(os.path.join(home, "COMPANY"), "ab") as f:
+        f.write(missing.encode() + b"\r\n")
+    record = os.path.join(base, "record")
+    with standin(SOURCE, certs, record, "accept") as url:
+        args = export_args(home, work, url, certs, secret) + (
+            ["--no-browser"] if upload else ["--no-upload"])
+        env = dict(harness_env(HARNESS), LANG="en_GB.UTF-8", LC_ALL="en_GB.UTF-8")
+        run = subprocess.run(EMULATOR + [EXE] + args, env=env, capture_output=True, timeout=240)
+    err = run.stderr.decode("utf-8", "replace")
+    if run.returncode != 0:
+        failures.append(f"{name}: exit status {run.returncode}\n{err}")
+    if missing not in err:
+        failures.append(f"{name}: the company left out is not named on stderr:\n{err}")
+
+    stem = "Zo\u00ebCaf\u00e9Ltd_[0-9]{8}_[0-9]{4}"
+    expected = ["WizardDebug.log", stem + "\\.summary\\.txt"]
+    expected += [] if upload else [stem + "\\.zip"]
+    kept = sorted(os.listdir(work))
+    if len(kept) != len(expected) or not all(re.fullmatch(p, n) for p, n in zip(expected, kept)):
+        failures.append(f"{name}: the work directory holds {kept}, expected {expected}")
+    archives = [os.path.join(work, n) for n in kept if n.endswith(".zip")]
+    if upload:
+        archives = [os.path.join(record, n) for n in sorted(os.listdir(record))
+                    if n.endswith(".zip")]
+        if len(archives) != 1:
+            failures.append(f"{name}: the stand-in received {len(archives)} archives")
+    for archive in archives:
+        names = [i.filename for i in zipfile.ZipFile(archive).infolist()]
+        if names != TABLES:
+            failures.append(f"{name}: {archive} holds {names}")
+
+    log_path = os.path.join(work, "WizardDebug.log")
+    log = open(log_path, "rb").read() if os.path.exists(log_path) else b""
+    line = b"Company left out: " + missing.replace("\u014c", "?").encode("cp1252") + b"\\"
+    if line not in log:
+        failures.append(f"{name}: the log has no line {line!r}:\n{log!r}")
+    if not log.endswith(b"Wizard Finished\r\n"):
+        failures.append(f"{name}: the log does not end in Wizard Finished:\n{log!r}")
+    return failures
+
+
 def main():
     top = tempfile.mkdtemp(prefix="quillmere-cli-wine-")
-    certs = os.path.join(top, "certs")
-    subprocess.run(["bash", os.path.join(SOURCE, "tests/standin/make-ca.sh"), certs, "--rsa", "--san",
-                    "IP:127.0.0.1,DNS:localhost"], check=True, capture_output=True)
+    certs = make_ca(SOURCE, top)
     failures = []
     for case in CASES:
         found = run_case(top, certs, case)
         failures += found
         print(f"{case[0]}: {'ok' if not found else 'FAILED'}", flush=True)
+    for upload in (False, True):
+        found = run_not_ascii(top, certs, upload)
+        failures += found
+        print(f"not ASCII, upload {upload}: {'ok' if not found else 'FAILED'}", flush=True)
     subprocess.run(["rm", "-rf", top])
     for f in failures:
         print(f, file=sys.stderr)
