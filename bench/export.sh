@@ -8,10 +8,7 @@
 # source and query settings, every record fetched and thrown away (export_bench
 # --floor). Prints the wall time and peak memory of each, the peak memory of
 # (a) for a company a quarter the size, "floor ratio: F", F = a / c, and last
-# "ratio: R", R = a / b (best of RUNS). Then (d) the command-line program
-# with --no-upload on the same company, the Linux quillmere-export beside the
-# Windows quillmere-export.exe under Wine when WINDOWS_BUILD_DIR (default:
-# build-win64 beside the sources) holds it (no goal: Wine is not Windows).
+# "ratio: R", R = a / b (best of RUNS).
 #   bench/export.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=${1:?usage: bench/export.sh BUILD_DIR [RUNS]}
@@ -116,48 +113,3 @@ echo "(b) psql \\copy + zip -6: ${t_theirs} s (runs: ${theirs[*]}), peak memory 
 echo "(c) driver floor (the eight queries, records fetched and dropped): ${t_floor} s (runs: ${floors[*]}), peak memory $((floor_kb / 1024)) MiB"
 echo "floor ratio: $(python3 -c "print(round($t_ours / $t_floor, 3))")"
 echo "ratio: $(python3 -c "print(round($t_ours / $t_theirs, 3))")"
-
-# (d) the command-line program, Linux and Windows under Wine. The company
-# list names the company in each program's own paths (Wine's Z: drive).
-windows_build=${WINDOWS_BUILD_DIR:-$root/build-win64}
-windows_exe="$windows_build/app/quillmere-export.exe"
-linux_exe="$build/app/quillmere-export"
-winpath() { local p=$1; echo "Z:${p//\//\\}"; }
-native_path() { if [[ $1 == windows ]]; then winpath "$2"; else echo "$2"; fi; }
-# cli_run linux|windows OUT COMMAND...: one --no-upload run in a fresh
-# directory; prints its wall time and leaves the archive in OUT/work.
-cli_run() {
-    local kind=$1 out=$2
-    shift 2
-    rm -rf "$out" && mkdir -p "$out/Sage/Bench/ACCDATA" "$out/home" "$out/work"
-    printf '\x01\x02\x03%-100s' "Bench Company Ltd" >"$out/Sage/Bench/ACCDATA/SETUP.DTA"
-    printf '%s\r\n' "$(native_path "$kind" "$out/Sage/Bench")" >"$out/home/COMPANY"
-    printf 'letmein\r\n' >"$out/secret"
-    local start end
-    start=$(now)
-    # One locale for both (with LANG=C Linux formats as en_GB, Wine as en-US).
-    (. "$work/large/env" && LANG=en_GB.UTF-8 LC_ALL=en_GB.UTF-8 "$@" --sage-version 17 \
-        --user manager --chart 1 --no-upload --home "$(native_path "$kind" "$out/home")" \
-        --work-dir "$(native_path "$kind" "$out/work")" \
-        --password-file "$(native_path "$kind" "$out/secret")" >/dev/null 2>"$out/stderr") || {
-        cat "$out/stderr" >&2; return 1; }
-    end=$(now)
-    ls "$out"/work/*.zip >/dev/null
-    python3 -c "print(round($end - $start, 3))"
-}
-[[ -x "$linux_exe" ]] || cmake --build "$build" --target quillmere-export >/dev/null
-linux_cli=()
-for _ in $(seq "$runs"); do linux_cli+=("$(cli_run linux "$work/d" "$linux_exe")"); done
-echo "(d) quillmere-export --no-upload on Linux: $(best "${linux_cli[@]}") s (runs: ${linux_cli[*]}), archive $(stat -c %s "$work"/d/work/*.zip) bytes"
-if [[ -f "$windows_exe" ]] && "$root/scripts/wine-session" usable win64 "$windows_build/wine"; then
-    "$root/scripts/wine-session" start win64 "$windows_build/wine"
-    windows_cli=()
-    for _ in $(seq "$runs"); do
-        windows_cli+=("$(cli_run windows "$work/w" "$root/scripts/wine-exec" win64 \
-            "$windows_build/wine" "$windows_exe")")
-    done
-    "$root/scripts/wine-session" stop win64 "$windows_build/wine"
-    echo "(d) quillmere-export.exe --no-upload under Wine (64-bit): $(best "${windows_cli[@]}") s (runs: ${windows_cli[*]}), archive $(stat -c %s "$work"/w/work/*.zip) bytes"
-else
-    echo "(d) quillmere-export.exe: not run ($windows_exe missing, or no Wine for it)"
-fi
