@@ -5,9 +5,11 @@
 # and size), the installed quillmere-export.exe run, uninstalled with /S,
 # and nothing of it may be left.
 #
-# The installer users get is a 32-bit program holding both builds; here each
-# build makes it for its own architecture with its own programs in both
-# places, so the 64-bit build checks it where Wine runs no 32-bit program.
+# The installer users get is a 32-bit program holding both builds, which
+# installs the 64-bit programs only on 64-bit Windows. The 32-bit build tests
+# that installer as shipped, in its 32-bit prefix: the 32-bit programs go in,
+# the 64-bit ones and their shortcut stay out. The 64-bit build makes it for
+# amd64 with its own programs in both places and checks that both go in.
 # usage: installer-test.sh SOURCE_DIR GUI_DIR ARCH WIZARD_EXE EXPORT_EXE
 set -euo pipefail
 src=$1
@@ -37,16 +39,27 @@ users="$gui/prefix/drive_c/users/$(id -un)"
 instdir="$users/AppData/Local/Programs/Quillmere Export Wizard"
 menu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Quillmere Export Wizard"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuillmereExportWizard'
+# What a failed earlier run left in the prefix goes first, so that nothing
+# below can be satisfied by it.
+rm -rf "$instdir" "$menu"
+wine_run reg delete "$key" /f </dev/null >/dev/null 2>&1 || true
 [[ ! -e "$instdir" ]] || fail "already installed: $instdir"
 
 wine_run "$work/QuillmereExportWizard-setup.exe" /S </dev/null >"$work/setup.log" 2>&1 || fail "setup.exe /S"
-for f in quillmere-wizard.exe quillmere-export.exe uninstall.exe x64/quillmere-wizard.exe \
-    x64/quillmere-export.exe; do
+for f in quillmere-wizard.exe quillmere-export.exe uninstall.exe; do
     [[ -f "$instdir/$f" ]] || fail "not installed: $f"
 done
 [[ -f "$menu/Quillmere Export Wizard.lnk" ]] || fail "no Start-menu shortcut"
-[[ -f "$menu/Quillmere Export Wizard (Sage v30 and later, 64-bit).lnk" ]] ||
-    fail "no Start-menu shortcut to the 64-bit wizard"
+shortcut64="$menu/Quillmere Export Wizard (Sage v30 and later, 64-bit).lnk"
+if [[ "$arch" == win64 ]]; then
+    for f in x64/quillmere-wizard.exe x64/quillmere-export.exe; do
+        [[ -f "$instdir/$f" ]] || fail "not installed: $f"
+    done
+    [[ -f "$shortcut64" ]] || fail "no Start-menu shortcut to the 64-bit wizard"
+else
+    [[ ! -e "$instdir/x64" ]] || fail "64-bit programs installed on 32-bit Windows"
+    [[ ! -e "$shortcut64" ]] || fail "a shortcut to the 64-bit wizard on 32-bit Windows"
+fi
 entry=$(wine_run reg query "$key" </dev/null 2>/dev/null | tr -d '\r')
 for value in "DisplayName    REG_SZ    Quillmere Export Wizard" \
     "DisplayVersion    REG_SZ    $version" "QuietUninstallString    REG_SZ"; do
