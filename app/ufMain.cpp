@@ -19,7 +19,13 @@ TfrmMain::TfrmMain(WizardView& view, System& system) : view_(view), system_(syst
 TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::Log(const std::string& message) {
-    WriteLog(LogFileName, message);
+    try {
+        WriteLog(LogFileName, message);
+    } catch (const EInOutError& e) {
+        // "File access denied" alone does not say where: the log is the
+        // first file a run writes in its directory, so name it.
+        throw Exception(std::string(e.what()) + " (" + LogFileName + ")");
+    }
 }
 
 std::string TfrmMain::ErrorReportText(const std::string& text) {

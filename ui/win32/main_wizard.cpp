@@ -39,6 +39,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         pointers.push_back(nullptr);
         options = ParseWizardOptions(static_cast<int>(arguments.size()), pointers.data());
+        if (!options.help) {
+            // Checked before anything is exported, not at the upload.
+            CheckServiceOptions(options.serviceUrl, options.caFile);
+        }
     } catch (const UsageError& e) {
         ShowUsage(std::string(e.what()) + "\n" + WizardUsage(), MB_ICONERROR);
         return 2;
