@@ -11,6 +11,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/ZipWriter.h"
+#include "sage/ChartOfAccounts.h"
 
 namespace quillmere {
 
@@ -37,7 +38,7 @@ void TfrmMain::cmdFinishClick() {
     const std::tm startedAt = system_.localNow();
 
     // No second run in this program run: Finish and Back stay disabled
-    // whatever happens below.
+    // whatever happens below, unless no chart was chosen (nothing exported).
     view_.setEnabled("cmdFinish", false);
     view_.setEnabled("cmdBack", false);
     view_.setVisible("txtStatus", true);
@@ -96,6 +97,17 @@ void TfrmMain::cmdFinishClick() {
         // is handled here as a pump would handle it.
         view_.processMessages();
         try {
+            throw;
+        } catch (const ENoChartChosen&) {
+            // The chooser closed with no chart: nothing was exported, so the
+            // page goes back to how it was before Finish and the user can
+            // press Finish again (and pick a chart) or go Back. Without this
+            // the run would end with Finish and Back disabled for good.
+            view_.clearStatus();
+            view_.setVisible("txtStatus", false);
+            view_.setVisible("pbMain", false);
+            view_.setEnabled("cmdFinish", true);
+            view_.setEnabled("cmdBack", true);
             throw;
         } catch (const EInOutError& e) {
             // "Disk full", "File access denied": say which file.
