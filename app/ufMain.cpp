@@ -234,8 +234,10 @@ void TfrmMain::UpdateButtons() {
     if (page == tabIntro) {
         view_.setEnabled("cmdBack", false);
     } else if (page == tabOptions) {
-        view_.setEnabled("cmdNext", false);
+        // Finish first: a window moves the focus off the Next it disables,
+        // and it should find Finish there to take it.
         view_.setEnabled("cmdFinish", true);
+        view_.setEnabled("cmdNext", false);
     } else {
         view_.setEnabled("cmdBack", true);
         view_.setEnabled("cmdNext", true);

@@ -39,10 +39,12 @@ void TfrmMain::cmdFinishClick() {
 
     // No second run in this program run: Finish and Back stay disabled
     // whatever happens below, unless no chart was chosen (nothing exported).
-    view_.setEnabled("cmdFinish", false);
-    view_.setEnabled("cmdBack", false);
+    // The status memo shows first, so that the focus leaving the disabled
+    // buttons has a place other than Cancel.
     view_.setVisible("txtStatus", true);
     view_.setVisible("pbMain", true);
+    view_.setEnabled("cmdFinish", false);
+    view_.setEnabled("cmdBack", false);
     Log("Starting Data Export...");
 
     const std::string programDir = system_.executableDir();
@@ -103,11 +105,11 @@ void TfrmMain::cmdFinishClick() {
             // page goes back to how it was before Finish and the user can
             // press Finish again (and pick a chart) or go Back. Without this
             // the run would end with Finish and Back disabled for good.
+            view_.setEnabled("cmdFinish", true);
+            view_.setEnabled("cmdBack", true);
             view_.clearStatus();
             view_.setVisible("txtStatus", false);
             view_.setVisible("pbMain", false);
-            view_.setEnabled("cmdFinish", true);
-            view_.setEnabled("cmdBack", true);
             throw;
         } catch (const EInOutError& e) {
             // "Disk full", "File access denied": say which file.
