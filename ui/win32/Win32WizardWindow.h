@@ -8,6 +8,7 @@
 #include <array>
 
 #include "platform/WizardView.h"
+#include "ui/win32/PreflightDialog.h"
 
 namespace quillmere {
 
@@ -25,6 +26,9 @@ class Win32WizardWindow : public WizardView {
     // Connects the window's events to the page flow.
     void attach(TfrmMain* form);
     void show();
+    // The program's start: attaches the page flow, runs FormCreate, shows
+    // the window, then offers an archive an earlier run left unsent.
+    void start(TfrmMain& form);
     // Runs the message loop until the window is closed; the exit code.
     int run();
 
@@ -74,6 +78,11 @@ class Win32WizardWindow : public WizardView {
     void onCommand(int id, int code);
     void dispatch(void (TfrmMain::*handler)());
     HWND dlgItem(int id) const;
+    // Moves the keyboard focus off `control` (about to be disabled or
+    // hidden) when it has it: to Next, Finish or Back, else to the page.
+    void moveFocusFrom(HWND control);
+    // The button Enter presses: Next, or Finish while Next is disabled.
+    int defaultButton() const;
     // The owner of a modal box: the window while it shows, else none.
     HWND owner() const;
 
@@ -83,6 +92,9 @@ class Win32WizardWindow : public WizardView {
     TfrmMain* form_ = nullptr;
     bool quitOnClose_;
     bool closed_ = false;
+    // The login page's "Check..."; when the window goes, it waits for a
+    // check still running.
+    PreflightDialog checks_;
 };
 
 }  // namespace quillmere

@@ -56,8 +56,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Win32WizardWindow window;
     TfrmMain form(window, *system);
     ApplyWizardOptions(options, form);
-    window.attach(&form);
-    form.Dispatch(&TfrmMain::FormCreate);
-    window.show();
+    window.start(form);
     return window.run();
 }
