@@ -162,7 +162,7 @@ TEST_F(ExportPages, AnUnwritableLogEndsTheRunAtItsFirstLine) {
     EXPECT_EQ(r.err.rfind("Error: ", 0), 0u) << r.err;
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one message only: " << r.err;
     // It names the file it could not write, so the user knows where to look.
-    EXPECT_NE(r.err.find(" (" + file + "/WizardDebug.log).\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" (" + file + "/WizardDebug.log)\n"), std::string::npos) << r.err;
 }
 
 TEST(ExportCommandLine, HelpVersionAndBadUsage) {

@@ -604,7 +604,7 @@ TEST_F(Win32Window, ALogThatCannotBeWrittenIsNamedInTheReport) {
     open();                     // the start-up line of the log
     Click(control("cmdNext"));  // the Welcome page's line
     test::ClearWatches();
-    const std::string denied = "File access denied (" + (exeDir / "WizardDebug.log") + ").";
+    const std::string denied = "File access denied (" + (exeDir / "WizardDebug.log") + ")";
     EXPECT_EQ(reports, (std::vector<std::string>{denied, denied}));
     EXPECT_EQ(pageShown(), tabIntro);
 }

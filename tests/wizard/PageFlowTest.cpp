@@ -328,8 +328,9 @@ TEST_F(PageFlow, CloseBoxAsksNothing) {
 TEST_F(PageFlow, ALogThatCannotBeWrittenStopsTheHandlerOnItsPage) {
     exeDir.mkdir("WizardDebug.log");
     create();
-    // The text names the file, so the user knows which directory to fix.
-    const std::string denied = "File access denied (" + (exeDir / "WizardDebug.log") + ").";
+    // The text names the file, so the user knows which directory to fix
+    // (no "." after the closing parenthesis, which sorts before it).
+    const std::string denied = "File access denied (" + (exeDir / "WizardDebug.log") + ")";
     EXPECT_EQ(view.errorReports, std::vector<std::string>{denied});
     next();
     EXPECT_EQ(view.page, tabIntro);
