@@ -174,12 +174,12 @@ TEST(Win32Finish, CheckListsTheDataSourceLoginTablesAndWorkDirectoryAsTheyEnd) {
     EXPECT_TRUE(test::AllWatchesServed());
     EXPECT_TRUE(windowDisabled);
     EXPECT_TRUE(IsWindowEnabled(w.window.handle()));
-    for (const std::string line :
-         {"ok       ODBC data source: SageLine50v18 (Sage data sources: ",
-          "ok       login: logged in to Wren & Hollis Joinery Ltd as manager, read-only\r\n",
-          "ok       table Sales Ledger Codes.csv: ", "ok       table Receipts.csv: ",
-          "ok       work directory: " + work.path(), "ok       service certificate: valid for",
-          "\r\n\r\nEvery check holds."}) {
+    for (const std::string& line : std::vector<std::string>{
+             "ok       ODBC data source: SageLine50v18 (Sage data sources: ",
+             "ok       login: logged in to Wren & Hollis Joinery Ltd as manager, read-only\r\n",
+             "ok       table Sales Ledger Codes.csv: ", "ok       table Receipts.csv: ",
+             "ok       work directory: " + work.path(), "ok       service certificate: valid for",
+             "\r\n\r\nEvery check holds."}) {
         EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown;
     }
     EXPECT_EQ(boxes.texts, std::vector<std::string>{});

@@ -632,12 +632,12 @@ TEST_F(Win32Window, CheckShowsEachLineAndEscapeEndsItAtAnyTime) {
     Click(control("cmdCheck"));
     EXPECT_TRUE(test::AllWatchesServed());
     EXPECT_TRUE(closeEnabled);
-    for (const std::string line :
-         {"FAILED   ODBC data source: ", "FAILED   Sage home directory: ",
-          "skipped  login: no user given", "skipped  tables: they are counted after a login",
-          "ok       work directory: " + exeDir.path(),
-          "FAILED   service connection: https://127.0.0.1:1 cannot be reached",
-          "\r\n\r\nSome checks FAILED: see what to do above."}) {
+    for (const std::string& line : std::vector<std::string>{
+             "FAILED   ODBC data source: ", "FAILED   Sage home directory: ",
+             "skipped  login: no user given", "skipped  tables: they are counted after a login",
+             "ok       work directory: " + exeDir.path(),
+             "FAILED   service connection: https://127.0.0.1:1 cannot be reached",
+             "\r\n\r\nSome checks FAILED: see what to do above."}) {
         EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown;
     }
 
