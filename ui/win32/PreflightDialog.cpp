@@ -1,10 +1,7 @@
 #include "ui/win32/PreflightDialog.h"
 
-#include <algorithm>
-#include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "ui/win32/Resource.h"
 #include "ui/win32/WideText.h"
@@ -13,60 +10,14 @@ namespace quillmere {
 
 namespace {
 
-// The worker has lines for the dialog.
-constexpr UINT WM_CHECK_LINES = WM_APP + 20;
-
-// Ends a run whose dialog has closed, at its next line. Not an exception of
-// the program's own: the checks turn those into failed lines.
+// Ends the checks once the dialog has closed. Not an exception of the
+// program's own: the checks turn those into failed lines.
 struct ChecksStopped {};
 
-}  // namespace
-
-struct PreflightDialog::Run {
-    PreflightSettings settings;
-    System* system = nullptr;
-    std::atomic<bool> stop{false};
-    std::atomic<bool> finished{false};
-    std::thread worker;
-    HFONT font = nullptr;  // the checklist's, while the dialog shows
-
-    std::mutex mutex;
-    HWND dialog = nullptr;             // nullptr once the dialog has closed
-    std::vector<std::string> pending;  // lines the dialog has yet to show
-
-    // Hands a text to the dialog, when it is still open.
-    void show(const std::string& text) {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (dialog) {
-            pending.push_back(text);
-            PostMessageW(dialog, WM_CHECK_LINES, 0, 0);
-        }
-    }
-
-    void work() {
-        std::string last;
-        try {
-            const std::vector<CheckLine> lines =
-                RunPreflight(settings, *system, [this](const CheckLine& line) {
-                    if (stop) {
-                        throw ChecksStopped{};
-                    }
-                    show(CheckLineText(line));
-                });
-            last = AllChecksHold(lines) ? "\nEvery check holds."
-                                        : "\nSome checks FAILED: see what to do above.";
-        } catch (const ChecksStopped&) {
-        } catch (const std::exception& e) {
-            last = std::string("\nThe check stopped: ") + e.what();
-        }
-        if (!last.empty()) {
-            show(last);
-        }
-        finished = true;
-    }
+struct State {
+    HWND owner = nullptr;
+    bool closed = false;
 };
-
-namespace {
 
 void Append(HWND edit, const std::string& text) {
     const int length = GetWindowTextLengthW(edit);
@@ -76,42 +27,23 @@ void Append(HWND edit, const std::string& text) {
 }
 
 INT_PTR CALLBACK CheckProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* run = reinterpret_cast<PreflightDialog::Run*>(GetWindowLongPtrW(dlg, DWLP_USER));
     switch (msg) {
-        case WM_INITDIALOG: {
+        case WM_INITDIALOG:
             SetWindowLongPtrW(dlg, DWLP_USER, lp);
-            run = reinterpret_cast<PreflightDialog::Run*>(lp);
-            {
-                std::lock_guard<std::mutex> lock(run->mutex);
-                run->dialog = dlg;
-            }
-            SendMessageW(GetDlgItem(dlg, IDC_TXTCHECKS), WM_SETFONT,
-                         reinterpret_cast<WPARAM>(run->font), FALSE);
-            run->worker = std::thread([run] { run->work(); });
             SetFocus(GetDlgItem(dlg, IDCANCEL));
             return FALSE;  // the focus is set
-        }
-        case WM_CHECK_LINES: {
-            std::vector<std::string> lines;
-            {
-                std::lock_guard<std::mutex> lock(run->mutex);
-                lines.swap(run->pending);
-            }
-            HWND edit = GetDlgItem(dlg, IDC_TXTCHECKS);
-            for (const std::string& line : lines) {
-                Append(edit, line);
-            }
-            return TRUE;
-        }
         case WM_COMMAND:
-            // Close, Enter, Escape and the close box end it at any time.
+            // Close, Enter, Escape and the close box end it at any time: the
+            // window answers again at once.
             if (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK) {
-                {
-                    std::lock_guard<std::mutex> lock(run->mutex);
-                    run->dialog = nullptr;
+                auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(dlg, DWLP_USER));
+                if (!state->closed) {
+                    state->closed = true;
+                    if (state->owner) {
+                        EnableWindow(state->owner, TRUE);
+                    }
+                    ShowWindow(dlg, SW_HIDE);
                 }
-                run->stop = true;
-                EndDialog(dlg, IDCANCEL);
             }
             return TRUE;
         default:
@@ -129,35 +61,80 @@ HFONT ChecklistFont(HWND owner) {
                        FIXED_PITCH | FF_MODERN, L"Courier New");
 }
 
-}  // namespace
-
-PreflightDialog::~PreflightDialog() {
-    for (const auto& run : runs_) {
-        run->stop = true;
-        if (run->worker.joinable()) {
-            run->worker.join();
-        }
+// Handles one message for the dialog; false when the thread's loop is to
+// end (WM_QUIT, posted again for the loop that waits for it).
+bool Handle(HWND dlg, MSG& msg) {
+    if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
     }
+    if (!IsDialogMessageW(dlg, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
 }
 
-void PreflightDialog::Execute(HWND owner, PreflightSettings settings, System& system) {
-    // Runs that have ended since are let go.
-    std::erase_if(runs_, [](const std::shared_ptr<Run>& run) {
-        if (run->finished && run->worker.joinable()) {
-            run->worker.join();
-        }
-        return !run->worker.joinable();
-    });
-    auto run = std::make_shared<Run>();
-    run->settings = std::move(settings);
-    run->system = &system;
-    runs_.push_back(run);
+}  // namespace
 
-    run->font = ChecklistFont(owner);
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CHECK), owner, CheckProc,
-                    reinterpret_cast<LPARAM>(run.get()));
-    DeleteObject(run->font);
-    run->font = nullptr;
+void PreflightDialog::Execute(HWND owner, const PreflightSettings& settings, System& system) {
+    State state{owner};
+    HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CHECK), owner,
+                                  CheckProc, reinterpret_cast<LPARAM>(&state));
+    if (!dlg) {
+        return;
+    }
+    HFONT font = ChecklistFont(owner);
+    HWND edit = GetDlgItem(dlg, IDC_TXTCHECKS);
+    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (owner) {
+        EnableWindow(owner, FALSE);  // modal
+    }
+    ShowWindow(dlg, SW_SHOW);
+
+    bool quit = false;
+    const auto pump = [&] {
+        MSG msg;
+        while (!state.closed && !quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            quit = !Handle(dlg, msg);
+        }
+    };
+    pump();
+    try {
+        const std::vector<CheckLine> lines =
+            RunPreflight(settings, system, [&](const CheckLine& line) {
+                if (state.closed || quit) {
+                    throw ChecksStopped{};
+                }
+                Append(edit, CheckLineText(line));
+                UpdateWindow(edit);
+                pump();
+            });
+        if (!state.closed) {
+            Append(edit, AllChecksHold(lines) ? "\nEvery check holds."
+                                              : "\nSome checks FAILED: see what to do above.");
+        }
+    } catch (const ChecksStopped&) {
+    } catch (const std::exception& e) {
+        if (!state.closed) {
+            Append(edit, std::string("\nThe check stopped: ") + e.what());
+        }
+    }
+    // The list stays until the user closes it.
+    MSG msg;
+    while (!state.closed && !quit) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) {
+            break;
+        }
+        quit = !Handle(dlg, msg);
+    }
+    if (owner) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+    }
+    DestroyWindow(dlg);
+    DeleteObject(font);
 }
 
 }  // namespace quillmere

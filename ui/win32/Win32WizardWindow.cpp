@@ -10,6 +10,7 @@
 #include "platform/Exceptions.h"
 #include "ui/win32/FormattedText.h"
 #include "ui/win32/PageTexts.h"
+#include "ui/win32/PreflightDialog.h"
 #include "ui/win32/Resource.h"
 #include "ui/win32/WideText.h"
 #include "ui/win32/ufChartSelect.h"
@@ -336,8 +337,9 @@ void Win32WizardWindow::onCommand(int id, int code) {
             // Beside the page flow: the pre-flight check in a dialog of its
             // own, for what the pages hold so far.
             if (form_ && !closed_) {
-                form_->Dispatch(
-                    [this] { checks_.Execute(owner(), form_->CheckSettings(), form_->Sys()); });
+                form_->Dispatch([this] {
+                    PreflightDialog::Execute(owner(), form_->CheckSettings(), form_->Sys());
+                });
             }
             break;
         default:

@@ -8,7 +8,6 @@
 #include <array>
 
 #include "platform/WizardView.h"
-#include "ui/win32/PreflightDialog.h"
 
 namespace quillmere {
 
@@ -92,9 +91,6 @@ class Win32WizardWindow : public WizardView {
     TfrmMain* form_ = nullptr;
     bool quitOnClose_;
     bool closed_ = false;
-    // The login page's "Check..."; when the window goes, it waits for a
-    // check still running.
-    PreflightDialog checks_;
 };
 
 }  // namespace quillmere

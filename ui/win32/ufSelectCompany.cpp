@@ -15,6 +15,7 @@ constexpr int NameWidth = 116;       // pixels at 96 dots per inch
 constexpr int DirectoryWidth = 361;  //
 constexpr int RowHeight = 18;        //
 constexpr int EmptyGridRows = 4;     // rows under the header of a new grid
+constexpr int CellPadding = 16;      // a cell's margins around its text
 
 struct State {
     const std::vector<std::pair<std::string, std::string>>* rows;
@@ -73,13 +74,15 @@ void FillGrid(HWND grid, State& state) {
 void SizeColumns(HWND dlg, HWND grid) {
     int total = 0;
     for (int column = 0; column < 2; ++column) {
-        const int least = ListView_GetColumnWidth(grid, column);
-        ListView_SetColumnWidth(grid, column, LVSCW_AUTOSIZE_USEHEADER);
-        const int fitted = ListView_GetColumnWidth(grid, column);
-        if (fitted < least) {
-            ListView_SetColumnWidth(grid, column, least);
+        int width = ListView_GetColumnWidth(grid, column);
+        wchar_t text[MAX_PATH] = {};
+        for (int row = 0; row < ListView_GetItemCount(grid); ++row) {
+            ListView_GetItemText(grid, row, column, text, MAX_PATH);
+            width =
+                std::max(width, ListView_GetStringWidth(grid, text) + Scaled(grid, CellPadding));
         }
-        total += ListView_GetColumnWidth(grid, column);
+        ListView_SetColumnWidth(grid, column, width);
+        total += width;
     }
     RECT client;
     GetClientRect(grid, &client);
