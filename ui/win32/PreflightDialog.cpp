@@ -24,6 +24,9 @@ void Append(HWND edit, const std::string& text) {
     const std::wstring line = (length > 0 ? L"\r\n" : L"") + WindowsLines(text);
     SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(length), length);
     SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+    // The end of a long line scrolled the list sideways: the lines' heads
+    // (ok, FAILED, the check's name) are what the user reads first.
+    SendMessageW(edit, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
 }
 
 INT_PTR CALLBACK CheckProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
