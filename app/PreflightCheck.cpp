@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/DataSourceAdvice.h"
 #include "app/VersionEntries.h"
 #include "export/ControlTotals.h"
 #include "export/ExportTables.h"
@@ -24,7 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* DataSourcePrefix = "SageLine50v";
 constexpr const char* ProbeFileName = "quillmere-check.tmp";
 
 std::string Megabytes(double bytes) {
@@ -45,11 +45,6 @@ std::string Duration(double seconds) {
         std::snprintf(text, sizeof text, "%.0f min", seconds / 60);
     }
     return text;
-}
-
-std::string VersionChoice(int versionNo) {
-    return "\"" + std::string(VersionEntries.at(static_cast<std::size_t>(versionNo - 7))) +
-           "\" (--sage-version " + std::to_string(versionNo) + ")";
 }
 
 // The home directory as the wizard finds it at start and on leaving the
@@ -149,12 +144,7 @@ void CheckDataSource(const PreflightSettings& settings, Checklist& list) {
                  "install the ODBC driver manager (on Windows it is part of the system)");
         return;
     }
-    std::vector<std::string> sage;
-    for (const std::string& name : names) {
-        if (name.rfind(DataSourcePrefix, 0) == 0) {
-            sage.push_back(name);
-        }
-    }
+    const std::vector<std::string> sage = SageDataSources(names);
     std::string present;
     for (const std::string& name : sage) {
         present += (present.empty() ? "" : ", ") + name;
@@ -170,12 +160,7 @@ void CheckDataSource(const PreflightSettings& settings, Checklist& list) {
                  "install Sage 50 Accounts with its ODBC driver on this computer");
         return;
     }
-    std::string advice;
-    for (const std::string& name : sage) {
-        if (const auto version = VersionOfDataSource(name)) {
-            advice += (advice.empty() ? "choose " : " or ") + VersionChoice(*version);
-        }
-    }
+    const std::string advice = VersionChoices(sage, true);
     list.add("ODBC data source", CheckState::Failed,
              "there is no " + wanted + "; the Sage data sources are " + present,
              advice.empty() ? "choose the Sage version that is installed"

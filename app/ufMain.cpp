@@ -19,7 +19,13 @@ TfrmMain::TfrmMain(WizardView& view, System& system) : view_(view), system_(syst
 TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::Log(const std::string& message) {
-    WriteLog(LogFileName, message);
+    try {
+        WriteLog(LogFileName, message);
+    } catch (const EInOutError& e) {
+        // "File access denied" alone does not say where: the log is the
+        // first file a run writes in its directory, so name it.
+        throw Exception(std::string(e.what()) + " (" + LogFileName + ")");
+    }
 }
 
 std::string TfrmMain::ErrorReportText(const std::string& text) {
@@ -228,8 +234,10 @@ void TfrmMain::UpdateButtons() {
     if (page == tabIntro) {
         view_.setEnabled("cmdBack", false);
     } else if (page == tabOptions) {
-        view_.setEnabled("cmdNext", false);
+        // Finish first: a window moves the focus off the Next it disables,
+        // and it should find Finish there to take it.
         view_.setEnabled("cmdFinish", true);
+        view_.setEnabled("cmdNext", false);
     } else {
         view_.setEnabled("cmdBack", true);
         view_.setEnabled("cmdNext", true);

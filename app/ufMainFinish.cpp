@@ -11,6 +11,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/ZipWriter.h"
+#include "sage/ChartOfAccounts.h"
 
 namespace quillmere {
 
@@ -37,11 +38,13 @@ void TfrmMain::cmdFinishClick() {
     const std::tm startedAt = system_.localNow();
 
     // No second run in this program run: Finish and Back stay disabled
-    // whatever happens below.
-    view_.setEnabled("cmdFinish", false);
-    view_.setEnabled("cmdBack", false);
+    // whatever happens below, unless no chart was chosen (nothing exported).
+    // The status memo shows first, so that the focus leaving the disabled
+    // buttons has a place other than Cancel.
     view_.setVisible("txtStatus", true);
     view_.setVisible("pbMain", true);
+    view_.setEnabled("cmdFinish", false);
+    view_.setEnabled("cmdBack", false);
     Log("Starting Data Export...");
 
     const std::string programDir = system_.executableDir();
@@ -96,6 +99,17 @@ void TfrmMain::cmdFinishClick() {
         // is handled here as a pump would handle it.
         view_.processMessages();
         try {
+            throw;
+        } catch (const ENoChartChosen&) {
+            // The chooser closed with no chart: nothing was exported, so the
+            // page goes back to how it was before Finish and the user can
+            // press Finish again (and pick a chart) or go Back. Without this
+            // the run would end with Finish and Back disabled for good.
+            view_.setEnabled("cmdFinish", true);
+            view_.setEnabled("cmdBack", true);
+            view_.clearStatus();
+            view_.setVisible("txtStatus", false);
+            view_.setVisible("pbMain", false);
             throw;
         } catch (const EInOutError& e) {
             // "Disk full", "File access denied": say which file.

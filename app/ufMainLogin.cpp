@@ -1,8 +1,10 @@
 // The login page's two buttons: company selection and login.
+#include "app/DataSourceAdvice.h"
 #include "app/DriverBitness.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
 #include "platform/odbc/OdbcConnection.h"
+#include "platform/odbc/OdbcDataSources.h"
 
 namespace quillmere {
 
@@ -51,6 +53,18 @@ void TfrmMain::cmdLoginClick() {
             if (mismatch) {
                 Log(ArchitectureMismatchLogLine(ProgramBits));
                 view_.messageBox(*mismatch, MsgType::Error, MsgButtons::OK);
+            } else if (odbcError && odbcError->sqlState() == "IM002") {
+                // No data source of that name: no password would help; say
+                // which Sage data sources this computer does have.
+                std::vector<std::string> names;
+                try {
+                    names = odbc::DataSourceNames();
+                } catch (const std::exception&) {
+                    // the message then lists none
+                }
+                view_.messageBox(
+                    MissingDataSourceMessage(SageObj->VersionNo, SageDataSources(names)),
+                    MsgType::Error, MsgButtons::OK);
             } else {
                 // The one message for any other failure of the login, followed
                 // by what the driver said: a missing data source or a stopped

@@ -87,7 +87,7 @@ int TSageObject::ChooseChart(WizardView& view) {
     }
     const int chosen = view.chooseChart(items);
     if (chosen < 0 || static_cast<std::size_t>(chosen) >= items.size()) {
-        throw Exception(NoChartChosenMessage);
+        throw ENoChartChosen();
     }
     return ChartNumberOfItem(items[static_cast<std::size_t>(chosen)]);
 }

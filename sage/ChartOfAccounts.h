@@ -2,6 +2,8 @@
 // The chart chooser's items and how a chart number is read back from one.
 #include <string>
 
+#include "platform/Exceptions.h"
+
 namespace quillmere {
 
 // The chooser's item for a chart: its number text trimmed, " - ", its name
@@ -15,5 +17,12 @@ int ChartNumberOfItem(const std::string& item);
 
 // The error when the chooser closes with no chart highlighted.
 inline constexpr const char* NoChartChosenMessage = "No chart of accounts was selected";
+
+// Raised with NoChartChosenMessage: nothing has been exported yet, so the
+// export run can be started again and the chart picked then.
+class ENoChartChosen : public Exception {
+  public:
+    ENoChartChosen() : Exception(NoChartChosenMessage) {}
+};
 
 }  // namespace quillmere

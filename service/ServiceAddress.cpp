@@ -64,6 +64,19 @@ std::optional<std::string> CaFileProblem(const std::string& path) {
     if (!in.is_open()) {
         return "cannot read " + path + ": " + std::strerror(errno);
     }
+    // A file without a certificate (a key, a DER file, the wrong file) would
+    // be found only at the upload, after the whole export: look now. A CA
+    // file is small; a megabyte is more than any bundle in use.
+    std::string text(1 << 20, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    const std::size_t begin = text.find("-----BEGIN CERTIFICATE-----");
+    if (begin == std::string::npos ||
+        text.find("-----END CERTIFICATE-----", begin) == std::string::npos) {
+        return path +
+               " holds no certificate (a PEM file with -----BEGIN CERTIFICATE----- is "
+               "needed)";
+    }
     return std::nullopt;
 }
 

@@ -12,8 +12,8 @@ namespace quillmere {
 // that can be used.
 std::optional<std::string> ServiceAddressProblem(const std::string& base);
 
-// Why `path` cannot be a CA file (missing, a directory, unreadable), or
-// nothing when it can.
+// Why `path` cannot be a CA file (missing, a directory, unreadable, no PEM
+// certificate in it), or nothing when it can.
 std::optional<std::string> CaFileProblem(const std::string& path);
 
 }  // namespace quillmere

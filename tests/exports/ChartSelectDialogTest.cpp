@@ -125,5 +125,48 @@ TEST_F(ChartChooserInTheWindow, FinishRunsTheExportWithTheChooserOnTheWay) {
     EXPECT_TRUE(FileExists(dir / "Acme_09122025_1405.zip"));
 }
 
+// OK with no chart picked: the message, then Finish and Back work again and
+// the second Finish shows the chooser anew (no dead end with both disabled).
+TEST_F(ChartChooserInTheWindow, NoChartPickedLetsTheUserPickAgainWithFinish) {
+    TfrmMain form(window, system);
+    window.attach(&form);
+    form.LogFileName = dir / "WizardDebug.log";
+    form.CompanyName = "Acme";
+    form.NoUpload = true;
+    form.SageObj = std::move(sage);
+    form.LoggedIn = true;
+    window.setActivePage(tabOptions);
+    form.UpdateButtons();
+    auto* finish = window.findChild<QPushButton*>("cmdFinish");
+    auto* back = window.findChild<QPushButton*>("cmdBack");
+    test::SeenBox report;
+    whenChooserShows([&report](TfrmChartSelect* chooser) {
+        chooser->Button1->click();
+        test::AnswerMessageBox(&report, "OK");
+    });
+    finish->click();
+    EXPECT_EQ(report.text, "No chart of accounts was selected.");
+    EXPECT_EQ(report.title, ApplicationTitle);
+    EXPECT_TRUE(finish->isEnabled());
+    EXPECT_TRUE(back->isEnabled());
+    EXPECT_FALSE(window.isVisible("txtStatus"));
+    EXPECT_FALSE(FileExists(dir / "Acme_09122025_1405.zip")) << "no archive of the stopped run";
+    EXPECT_TRUE(form.SageObj->Categories.empty());
+
+    whenChooserShows([](TfrmChartSelect* chooser) {
+        chooser->lstChart->setCurrentRow(1);
+        chooser->Button1->click();
+    });
+    finish->click();
+    EXPECT_EQ(shown, (QStringList{"1 - Standard", "2 - Charity", "1 - Standard", "2 - Charity"}));
+    const QString memo = window.findChild<QPlainTextEdit*>("txtStatus")->toPlainText();
+    EXPECT_TRUE(memo.startsWith("Getting Chart of Accounts Categories...\n")) << memo.toStdString();
+    EXPECT_EQ(memo.count("Getting Chart of Accounts Categories..."), 1);
+    EXPECT_TRUE(memo.contains("Export from Sage Complete!")) << memo.toStdString();
+    EXPECT_FALSE(finish->isEnabled());
+    EXPECT_TRUE(FileExists(dir / "Acme_09122025_1405.zip"));
+    EXPECT_TRUE(form.Closed());  // the run ended as a run without upload does
+}
+
 }  // namespace
 }  // namespace quillmere

@@ -144,5 +144,39 @@ TEST_F(WizardWindow, SavesAScreenshotOfEveryPage) {
     EXPECT_EQ(page(), tabOptions);
 }
 
+// A focused button that is disabled hands the focus on, never to Cancel:
+// on the finish page to Finish, which Enter then presses; while Scan scans,
+// to Next.
+TEST_F(WizardWindow, TheFocusNeverLandsOnCancelByItself) {
+    TempDir home;
+    home.write("COMPANY", "");
+    exeDir.write("homedir.txt", home.path() + "\r\n");
+    open();
+    window.activateWindow();
+    QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+    window.findChild<QComboBox*>("cboVersion")->setCurrentIndex(11);
+    QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+    ASSERT_EQ(page(), tabLocate);
+
+    window.setVisible("cmdScan", true);
+    button("cmdScan")->setFocus();
+    window.setEnabled("cmdScan", false);  // as a scan does while it runs
+    EXPECT_EQ(QApplication::focusWidget(), button("cmdNext"));
+    window.setEnabled("cmdScan", true);
+
+    QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+    form.LoggedIn = true;
+    button("cmdNext")->setFocus();
+    QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+    ASSERT_EQ(page(), tabOptions);
+    EXPECT_EQ(QApplication::focusWidget(), button("cmdFinish"));
+    EXPECT_TRUE(button("cmdFinish")->isDefault());
+    EXPECT_FALSE(button("cmdNext")->isDefault());
+
+    QTest::mouseClick(button("cmdBack"), Qt::LeftButton);
+    EXPECT_TRUE(button("cmdNext")->isDefault());
+    EXPECT_FALSE(button("cmdFinish")->isDefault());
+}
+
 }  // namespace
 }  // namespace quillmere

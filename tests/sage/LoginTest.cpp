@@ -173,7 +173,9 @@ TEST_F(LoginPage, NoCompanyBeforeAnyLoginOnlyComplains) {
     EXPECT_EQ(log(), "Login attempted with no company selected\r\n");
 }
 
-TEST_F(LoginPage, AnUnknownVersionGivesTheLoginMessage) {
+TEST_F(LoginPage, AMissingDataSourceIsNamedWithTheSageOnesThatAreThere) {
+    // No password would help: the message names the data source the
+    // version needs and lists those of this computer (the stand-in's).
     form.SageObj = std::make_unique<TSageObject>(33);
     form.SageObj->HomeDir = dir / "home";
     click(&TfrmMain::txtCompanySelectOldClickBtn);
@@ -181,7 +183,18 @@ TEST_F(LoginPage, AnUnknownVersionGivesTheLoginMessage) {
     click(&TfrmMain::cmdLoginClick);
     EXPECT_FALSE(form.LoggedIn);
     ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].text.rfind("An error occurred logging in", 0), 0u);
+    const std::string& text = view.messages[0].text;
+    EXPECT_EQ(text.rfind("An error occurred logging in\r\nThe ODBC data source SageLine50v33 is "
+                         "not set up on this computer.\r\nThe Sage data sources here are "
+                         "SageLine50v7, SageLine50v8, ",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find(", SageLine50v32.\r\nChoose \"Version 7\" or \"Version 8\" or "),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("password"), std::string::npos) << text;
+    EXPECT_EQ(view.messages[0].type, MsgType::Error);
     EXPECT_EQ(log().find("Login Successful"), std::string::npos);
 }
 

@@ -61,6 +61,21 @@ TEST(SelectCompanyDialog, LooksAsTheChooserShould) {
     dialog.SetCompanies(six);
     EXPECT_EQ(grid->rowCount(), 6);  // seven with the header row
     EXPECT_EQ(grid->item(5, 0)->text(), "Co 6");
+
+    // Long entries widen their columns, and the grid shows them whole
+    // without the user dragging a border.
+    const std::string name = "Brook & Vale / Harrowgate Joinery Ltd";
+    const std::string directory =
+        "/srv/sage/accounts/2016/Brook and Vale Harrowgate/COMPANY.003/ACCDATA";
+    dialog.SetCompanies({{"Alpha", "/a/ACCDATA"}, {name, directory}});
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const QFontMetrics metrics(grid->font());
+    EXPECT_GT(grid->columnWidth(0), 116);
+    EXPECT_GE(grid->columnWidth(0), metrics.horizontalAdvance(QString::fromStdString(name)));
+    EXPECT_GE(grid->columnWidth(1), metrics.horizontalAdvance(QString::fromStdString(directory)));
+    EXPECT_GE(grid->viewport()->width(), grid->columnWidth(0) + grid->columnWidth(1));
+    dialog.hide();
 }
 
 class WindowChooser : public ::testing::Test {

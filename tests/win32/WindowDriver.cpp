@@ -202,6 +202,10 @@ void AnswerMessageBox(SeenBox* seen, int buttonId, const std::string& screenshot
     });
 }
 
+void ClearWatches() {
+    Watches().clear();
+}
+
 bool AllWatchesServed() {
     return Watches().empty();
 }

@@ -58,6 +58,8 @@ SeenBox ReadMessageBox(HWND box);
 void AnswerMessageBox(SeenBox* seen, int buttonId, const std::string& screenshot = "");
 // Whether every armed watch has been served.
 bool AllWatchesServed();
+// Drops every armed watch (their answers may refer to what goes out of scope).
+void ClearWatches();
 
 // Handles the messages waiting for this thread.
 void PumpMessages();

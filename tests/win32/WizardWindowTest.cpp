@@ -165,6 +165,12 @@ TEST_F(Win32Window, WalksEveryPageByItsControls) {
     EXPECT_EQ(window.driveText(0), disk.path());
     EXPECT_EQ(window.driveText(1), "Q:\\");
     EXPECT_FALSE(window.driveChecked(0));
+    // The list shows where the keyboard is as soon as it has the focus.
+    HWND driveList = control("chkDrives");
+    EXPECT_EQ(ListView_GetNextItem(driveList, -1, LVNI_FOCUSED), -1);
+    SetFocus(driveList);
+    EXPECT_EQ(ListView_GetNextItem(driveList, -1, LVNI_FOCUSED), 0);
+    EXPECT_FALSE(window.driveChecked(0));
     shoot("page-2-locate");
     expectNextRefused("Sage Home Directory Has not been found.", "box-not-found");
 
@@ -224,7 +230,11 @@ TEST_F(Win32Window, WalksEveryPageByItsControls) {
     });
     SeenBox located;
     AnswerMessageBox(&located, IDOK, Shot("box-located"));
+    SetFocus(control("cmdScan"));  // as a click gives it
     Click(control("cmdScan"));
+    // Scan, disabled while it ran, handed the focus to Next, not Cancel:
+    // Enter now goes on.
+    EXPECT_EQ(GetFocus(), control("cmdNext"));
     EXPECT_EQ(listed.size(), 2u);
     EXPECT_EQ(located.title, "Information");
     EXPECT_EQ(located.text, "Sage Home Directory has now been located");
@@ -241,9 +251,10 @@ TEST_F(Win32Window, WalksEveryPageByItsControls) {
     // Tab walks the page from top to bottom, then the enabled buttons.
     std::vector<std::string> tabOrder;
     HWND at = control("txtCompanySelect");
-    for (int i = 0; i < 8; ++i) {
-        for (const char* name : {"txtCompanySelect", "cmdCompanySelect", "txtUserID", "txtPassword",
-                                 "cmdLogin", "cmdCancel", "cmdBack", "cmdNext", "cmdFinish"}) {
+    for (int i = 0; i < 9; ++i) {
+        for (const char* name :
+             {"txtCompanySelect", "cmdCompanySelect", "txtUserID", "txtPassword", "cmdLogin",
+              "cmdCheck", "cmdCancel", "cmdBack", "cmdNext", "cmdFinish"}) {
             if (control(name) == at) {
                 tabOrder.push_back(name);
             }
@@ -252,7 +263,8 @@ TEST_F(Win32Window, WalksEveryPageByItsControls) {
     }
     EXPECT_EQ(tabOrder, (std::vector<std::string>{"txtCompanySelect", "cmdCompanySelect",
                                                   "txtUserID", "txtPassword", "cmdLogin",
-                                                  "cmdCancel", "cmdBack", "cmdNext"}));
+                                                  "cmdCheck", "cmdCancel", "cmdBack", "cmdNext"}));
+    EXPECT_EQ(TextOf(control("cmdCheck")), "Check...");
 
     // "...": the company chooser; the second company is taken.
     WhenWindowShows("Company Selection...", [&](HWND chooser) {
@@ -267,19 +279,19 @@ TEST_F(Win32Window, WalksEveryPageByItsControls) {
     EXPECT_EQ(form.CompanyPath, wren + "\\ACCDATA");
     expectNextRefused("Must Connect to Sage first", "box-not-logged-in");
 
-    // A login that fails (no such data source here) is reported as such,
-    // with what the driver manager said after an empty line.
+    // A login whose data source is not set up here says so, and no word
+    // of the password.
     test::TypeText(control("txtUserID"), "manager");
     test::TypeText(control("txtPassword"), "letmein");
     EXPECT_EQ(window.text("txtPassword"), "letmein");
     SeenBox failed;
-    AnswerMessageBox(&failed, IDOK, Shot("box-login-failed"));
+    AnswerMessageBox(&failed, IDOK, Shot("box-login-no-data-source"));
     Click(control("cmdLogin"));
     const std::string loginFailed =
-        "An error occurred logging in\r\nPlease check you entered the user name and "
-        "password correctly\r\n\r\n";
-    EXPECT_EQ(failed.text.substr(0, loginFailed.size()), loginFailed);
-    EXPECT_NE(failed.text.find("Data source name not found"), std::string::npos) << failed.text;
+        "An error occurred logging in\r\nThe ODBC data source SageLine50v18 is not set up on "
+        "this computer.\r\n";
+    EXPECT_EQ(failed.text.substr(0, loginFailed.size()), loginFailed) << failed.text;
+    EXPECT_EQ(failed.text.find("password"), std::string::npos) << failed.text;
     EXPECT_FALSE(form.LoggedIn);
     EXPECT_FALSE(shows("lblStatus"));
 
@@ -288,16 +300,23 @@ TEST_F(Win32Window, WalksEveryPageByItsControls) {
     form.LoggedIn = true;
     window.setVisible("lblStatus", true);
     shoot("page-3-logged-in");
+    SetFocus(control("cmdNext"));
     Click(control("cmdNext"));
     ASSERT_EQ(pageShown(), tabOptions);
     EXPECT_FALSE(enabled("cmdNext"));
     EXPECT_TRUE(enabled("cmdFinish"));
+    // The focus left the disabled Next for Finish, which is also the button
+    // Enter presses: never Cancel.
+    EXPECT_EQ(GetFocus(), control("cmdFinish"));
+    EXPECT_EQ(LOWORD(SendMessageW(main, DM_GETDEFID, 0, 0)), IDC_CMDFINISH);
     shoot("page-4-finish");
 
+    SetFocus(control("cmdBack"));
     Click(control("cmdBack"));
     EXPECT_EQ(pageShown(), tabLogin);
     EXPECT_TRUE(enabled("cmdNext"));
     EXPECT_FALSE(enabled("cmdFinish"));
+    EXPECT_EQ(LOWORD(SendMessageW(main, DM_GETDEFID, 0, 0)), IDC_CMDNEXT);
 
     // Escape presses Cancel; No keeps everything.
     SeenBox confirm;
@@ -568,6 +587,105 @@ TEST_F(Win32Window, ChartChooserAnswersTheHighlightedChartHoweverItCloses) {
         Click(GetDlgItem(chooser, IDOK));
     });
     EXPECT_EQ(window.chooseChart(charts), 0);
+    EXPECT_TRUE(test::AllWatchesServed());
+}
+
+TEST_F(Win32Window, ALogThatCannotBeWrittenIsNamedInTheReport) {
+    exeDir.mkdir("WizardDebug.log");  // a directory where the log should be
+    std::vector<std::string> reports;
+    std::function<void()> watch = [&] {
+        WhenWindowShows(test::IsMessageBox, [&](HWND box) {
+            reports.push_back(test::ReadMessageBox(box).text);
+            Click(GetDlgItem(box, IDOK));
+            watch();
+        });
+    };
+    watch();
+    open();                     // the start-up line of the log
+    Click(control("cmdNext"));  // the Welcome page's line
+    test::ClearWatches();
+    const std::string denied = "File access denied (" + (exeDir / "WizardDebug.log") + ")";
+    EXPECT_EQ(reports, (std::vector<std::string>{denied, denied}));
+    EXPECT_EQ(pageShown(), tabIntro);
+}
+
+// Check...: the checklist in a dialog of its own, modal to the window. The
+// checks here find no data source and no company (a run on the Sage
+// stand-in is in the Finish tests); the service address refuses at once.
+TEST_F(Win32Window, CheckShowsEachLineAndEscapeEndsItAtAnyTime) {
+    form.ServiceBase = "https://127.0.0.1:1";
+    open();
+    // The dialog is answered once its last line shows: the dialog handled
+    // its messages (this watch's timer among them) while the checks ran.
+    std::string shown;
+    bool windowDisabled = false;
+    WhenWindowShows(
+        [](HWND w) {
+            return TextOf(w) == "Check" &&
+                   TextOf(GetDlgItem(w, IDC_TXTCHECKS)).find("checks FAILED") != std::string::npos;
+        },
+        [&](HWND dialog) {
+            windowDisabled = !IsWindowEnabled(window.handle());
+            shown = TextOf(GetDlgItem(dialog, IDC_TXTCHECKS));
+            test::PressKey(dialog, VK_ESCAPE);
+        },
+        nullptr, 60000);
+    Click(control("cmdCheck"));
+    EXPECT_TRUE(test::AllWatchesServed());
+    EXPECT_TRUE(windowDisabled);
+    for (const std::string& line : std::vector<std::string>{
+             "FAILED   ODBC data source: ", "FAILED   Sage home directory: ",
+             "skipped  login: no user given", "skipped  tables: they are counted after a login",
+             "ok       work directory: " + exeDir.path(),
+             "FAILED   service connection: https://127.0.0.1:1 cannot be reached",
+             "\r\n\r\nSome checks FAILED: see what to do above."}) {
+        EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown;
+    }
+
+    // Escape as soon as it shows, before the checks end: the dialog goes at
+    // once and the window answers again; no later check runs.
+    bool goneAtOnce = false;
+    WhenWindowShows("Check", [&](HWND dialog) {
+        test::PressKey(dialog, VK_ESCAPE);
+        goneAtOnce = !IsWindowVisible(dialog) && IsWindowEnabled(window.handle());
+    });
+    Click(control("cmdCheck"));
+    EXPECT_TRUE(test::AllWatchesServed());
+    EXPECT_TRUE(goneAtOnce);
+    EXPECT_TRUE(IsWindowEnabled(window.handle()));
+    EXPECT_FALSE(form.Closed());
+}
+
+TEST_F(Win32Window, CompanyChooserColumnsAreAsWideAsTheirLongestEntry) {
+    open();
+    const std::string name = "Brook & Vale / Harrowgate Timber and Joinery Supplies Ltd";
+    const std::string directory =
+        "C:\\ProgramData\\Sage\\Accounts\\2016\\Brook and Vale Harrowgate Timber\\COMPANY.003"
+        "\\ACCDATA";
+    WhenWindowShows("Company Selection...", [&](HWND chooser) {
+        HWND grid = GetDlgItem(chooser, IDC_GRDCOMPANY);
+        EXPECT_GE(ListView_GetColumnWidth(grid, 0),
+                  ListView_GetStringWidth(grid, Wide(name).c_str()));
+        EXPECT_GE(ListView_GetColumnWidth(grid, 1),
+                  ListView_GetStringWidth(grid, Wide(directory).c_str()));
+        // Both columns show whole in the grid, the dialog inside the screen.
+        RECT client, box, work;
+        GetClientRect(grid, &client);
+        EXPECT_GE(client.right,
+                  ListView_GetColumnWidth(grid, 0) + ListView_GetColumnWidth(grid, 1));
+        GetWindowRect(chooser, &box);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_GE(box.left, work.left);
+        EXPECT_LE(box.right, work.right);
+        // Open and Cancel moved with the right edge.
+        RECT cancel;
+        GetWindowRect(GetDlgItem(chooser, IDCANCEL), &cancel);
+        EXPECT_LT(box.right - cancel.right, 30);
+        test::SaveScreenshot(chooser, Shot("dialog-company-selection-long"));
+        Click(GetDlgItem(chooser, IDCANCEL));
+    });
+    EXPECT_EQ(window.chooseCompany({{"Acme Ltd", "C:\\Sage\\ACME\\ACCDATA"}, {name, directory}}),
+              std::nullopt);
     EXPECT_TRUE(test::AllWatchesServed());
 }
 

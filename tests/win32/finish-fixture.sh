@@ -6,7 +6,8 @@
 #     Wine prefix, its COMPANY list naming the companies by Windows paths),
 #     and the HTTPS stand-in of the service on localhost (the name curl
 #     under Wine verifies), with its CA in DIR/certs/ca.pem and its port in
-#     DIR/port; what it receives goes to DIR/record.
+#     DIR/port; what it receives goes to DIR/record. A word in DIR/mode
+#     (such as refuse) is its answer while that file is there.
 #   finish-fixture.sh stop DIR PREFIX
 set -euo pipefail
 cmd=$1
@@ -30,7 +31,7 @@ open(path, "w", newline="").write("".join(l + "\r\n" for l in out))
 PY
         bash "$src/tests/standin/make-ca.sh" "$dir/certs" --san "DNS:localhost" --rsa
         python3 "$src/tests/standin/standin.py" --cert-dir "$dir/certs" \
-            --record-dir "$dir/record" </dev/null >"$dir/standin.out" 2>"$dir/standin.err" &
+            --record-dir "$dir/record" --mode-file "$dir/mode" </dev/null >"$dir/standin.out" 2>"$dir/standin.err" &
         echo $! >"$dir/standin.pid"
         for _ in $(seq 100); do
             [[ -s "$dir/standin.out" ]] && break

@@ -328,11 +328,14 @@ TEST_F(PageFlow, CloseBoxAsksNothing) {
 TEST_F(PageFlow, ALogThatCannotBeWrittenStopsTheHandlerOnItsPage) {
     exeDir.mkdir("WizardDebug.log");
     create();
-    EXPECT_EQ(view.errorReports, std::vector<std::string>{"File access denied."});
+    // The text names the file, so the user knows which directory to fix
+    // (no "." after the closing parenthesis, which sorts before it).
+    const std::string denied = "File access denied (" + (exeDir / "WizardDebug.log") + ")";
+    EXPECT_EQ(view.errorReports, std::vector<std::string>{denied});
     next();
     EXPECT_EQ(view.page, tabIntro);
     EXPECT_EQ(view.errorReports.size(), 2u);
-    EXPECT_EQ(view.errorReports.back(), "File access denied.");
+    EXPECT_EQ(view.errorReports.back(), denied);
 }
 
 TEST_F(PageFlow, ShowProgressPumpsThenMovesTheBar) {

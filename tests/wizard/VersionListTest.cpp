@@ -1,6 +1,10 @@
 // The version list and the login's word on a driver of the other bitness.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "app/DataSourceAdvice.h"
 #include "app/DriverBitness.h"
 #include "app/ExportCommandLine.h"
 #include "app/VersionEntries.h"
@@ -61,6 +65,37 @@ TEST(DriverBitness, TheOtherBuildIsNamedOnlyForAnArchitectureMismatch) {
               "Login failed: the Sage ODBC driver is not 32-bit (architecture mismatch); the "
               "64-bit wizard is needed");
     EXPECT_EQ(ProgramBits, static_cast<int>(sizeof(void*) * 8));
+}
+
+TEST(DataSourceAdvice, AMissingDataSourceIsNamedWithTheSageOnesThatAreThere) {
+    const std::string head =
+        "An error occurred logging in\r\nThe ODBC data source SageLine50v18 is not set up on "
+        "this computer.\r\n";
+    struct Case {
+        std::vector<std::string> names;  // as the driver manager lists them
+        std::string rest;
+    } const cases[] = {
+        {{}, "There is no Sage data source here: install Sage 50 Accounts with its ODBC driver"},
+        // Other drivers' data sources are no Sage ones.
+        {{"PostgreSQL", "dBASE Files"},
+         "There is no Sage data source here: install Sage 50 Accounts with its ODBC driver"},
+        {{"PostgreSQL", "SageLine50v7", "SageLine50v22"},
+         "The Sage data sources here are SageLine50v7, SageLine50v22.\r\nChoose \"Version 7\" "
+         "or \"Sage 50 / Instant 2016\", the version whose data source is there"},
+        // One that stands for no entry of the list is named, not offered.
+        {{"SageLine50v40", "SageLine50v32"},
+         "The Sage data sources here are SageLine50v40, SageLine50v32.\r\nChoose \"Sage 50 "
+         "Accounts v32 2026\", the version whose data source is there"},
+        {{"SageLine50v40"}, "The Sage data sources here are SageLine50v40."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MissingDataSourceMessage(18, SageDataSources(c.names)), head + c.rest)
+            << testing::PrintToString(c.names);
+    }
+    // The command line's check names its option beside each entry.
+    EXPECT_EQ(VersionChoices({"SageLine50v7", "SageLine50v17"}, true),
+              "choose \"Version 7\" (--sage-version 7) or \"Sage 50 / Instant 2011\" "
+              "(--sage-version 17)");
 }
 
 }  // namespace

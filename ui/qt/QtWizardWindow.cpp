@@ -433,8 +433,43 @@ void QtWizardWindow::setActivePage(int index) {
     pages_->setCurrentIndex(index);
 }
 
+void QtWizardWindow::moveFocusFrom(QWidget* widget) {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !(focus == widget || widget->isAncestorOf(focus))) {
+        return;
+    }
+    // Qt would move on to the next widget in the focus chain, which after
+    // Next or Scan is Cancel. The focus goes to the button that leads on
+    // instead, or to a widget of the page; never to Cancel.
+    for (const char* name : {"cmdNext", "cmdFinish", "cmdBack"}) {
+        auto* button = findChild<QPushButton*>(name);
+        if (button != widget && button->isEnabled() && !button->isHidden()) {
+            button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    for (QWidget* w : pages_->currentWidget()->findChildren<QWidget*>()) {
+        if (w != widget && !widget->isAncestorOf(w) && w->isEnabled() && !w->isHidden() &&
+            (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    pages_->currentWidget()->setFocus(Qt::OtherFocusReason);
+}
+
 void QtWizardWindow::setEnabled(std::string_view name, bool enabled) {
-    control(name)->setEnabled(enabled);
+    QWidget* widget = control(name);
+    if (!enabled) {
+        moveFocusFrom(widget);
+    }
+    widget->setEnabled(enabled);
+    // Enter presses Next, or Finish on the page where Next is disabled.
+    auto* next = findChild<QPushButton*>("cmdNext");
+    auto* finish = findChild<QPushButton*>("cmdFinish");
+    const bool finishLeads = !next->isEnabled() && finish->isEnabled();
+    next->setDefault(!finishLeads);
+    finish->setDefault(finishLeads);
 }
 
 bool QtWizardWindow::isEnabled(std::string_view name) const {
@@ -442,7 +477,11 @@ bool QtWizardWindow::isEnabled(std::string_view name) const {
 }
 
 void QtWizardWindow::setVisible(std::string_view name, bool visible) {
-    control(name)->setVisible(visible);
+    QWidget* widget = control(name);
+    if (!visible) {
+        moveFocusFrom(widget);
+    }
+    widget->setVisible(visible);
 }
 
 bool QtWizardWindow::isVisible(std::string_view name) const {

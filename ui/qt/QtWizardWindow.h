@@ -74,6 +74,9 @@ class QtWizardWindow : public QDialog, public WizardView {
 
   private:
     QWidget* control(std::string_view name) const;
+    // Moves the keyboard focus off `widget` (about to be disabled or hidden)
+    // when it has it: to Next, Finish or Back, else into the page.
+    void moveFocusFrom(QWidget* widget);
     void buildPages();
     void dispatch(void (TfrmMain::*handler)());
 

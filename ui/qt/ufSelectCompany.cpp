@@ -1,9 +1,13 @@
 #include "ui/qt/ufSelectCompany.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -14,7 +18,8 @@ namespace {
 constexpr int NameWidth = 116;
 constexpr int DirectoryWidth = 361;
 constexpr int RowHeight = 18;
-constexpr int MinimumRows = 4;  // under the header
+constexpr int MinimumRows = 4;   // under the header
+constexpr int CellPadding = 12;  // the text's margins inside a cell
 
 }  // namespace
 
@@ -85,6 +90,32 @@ void TfrmSelectCompany::SetCompanies(const std::vector<std::pair<std::string, st
     }
     grdCompany->setCurrentCell(0, 0);
     grdCompany->selectRow(0);
+    SizeColumns();
+}
+
+void TfrmSelectCompany::SizeColumns() {
+    // Each column as wide as its longest entry (at least its own width), so
+    // no name or directory is cut; the dialog grows to show them, up to the
+    // screen's width (beyond it the grid scrolls).
+    const QFontMetrics metrics(grdCompany->font());
+    const int widths[] = {NameWidth, DirectoryWidth};
+    int total = 0;
+    for (int column = 0; column < 2; ++column) {
+        int width = widths[column];
+        for (int row = 0; row < grdCompany->rowCount(); ++row) {
+            if (const QTableWidgetItem* item = grdCompany->item(row, column)) {
+                width = std::max(width, metrics.horizontalAdvance(item->text()) + CellPadding);
+            }
+        }
+        grdCompany->setColumnWidth(column, width);
+        total += width;
+    }
+    int frame = 2 * grdCompany->frameWidth() + 24;  // room for a vertical scroll bar
+    int wanted = total + frame;
+    if (const QScreen* screen = this->screen()) {
+        wanted = std::min(wanted, screen->availableGeometry().width() - 80);
+    }
+    grdCompany->setMinimumWidth(std::max(wanted, NameWidth + DirectoryWidth + 24));
 }
 
 int TfrmSelectCompany::SelectedRow() const {

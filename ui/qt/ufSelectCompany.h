@@ -34,6 +34,8 @@ class TfrmSelectCompany : public QDialog {
   private:
     void FormCreate();
     void grdCompanyDblClick();
+    // Widens the columns to their longest entries, and the grid with them.
+    void SizeColumns();
 };
 
 }  // namespace quillmere

@@ -51,6 +51,7 @@
 #define IDC_TXTPASSWORD 1409
 #define IDC_CMDLOGIN 1410
 #define IDC_LBLSTATUS 1411
+#define IDC_CMDCHECK 1412
 
 /* tabOptions */
 #define IDC_HTMLABEL2 1501
@@ -73,6 +74,11 @@
 #define IDD_CHARTSELECT 400
 #define IDC_CHARTLABEL1 4001
 #define IDC_LSTCHART 4002
+
+/* The pre-flight checklist: Close is IDCANCEL. */
+#define IDD_CHECK 500
+#define IDC_CHECKINTRO 5001
+#define IDC_TXTCHECKS 5002
 
 /* Timer1 of the main window. */
 #define IDT_TIMER1 1

@@ -10,6 +10,7 @@
 #include "platform/Exceptions.h"
 #include "ui/win32/FormattedText.h"
 #include "ui/win32/PageTexts.h"
+#include "ui/win32/PreflightDialog.h"
 #include "ui/win32/Resource.h"
 #include "ui/win32/WideText.h"
 #include "ui/win32/ufChartSelect.h"
@@ -65,6 +66,7 @@ constexpr ControlEntry ControlEntries[] = {
     {"lblPassword", tabLogin, IDC_LBLPASSWORD},
     {"txtPassword", tabLogin, IDC_TXTPASSWORD},
     {"cmdLogin", tabLogin, IDC_CMDLOGIN},
+    {"cmdCheck", tabLogin, IDC_CMDCHECK},
     {"lblStatus", tabLogin, IDC_LBLSTATUS},
     {"HTMLabel2", tabOptions, IDC_HTMLABEL2},
     {"lblURLHelp", tabOptions, IDC_LBLURLHELP},
@@ -95,12 +97,10 @@ void SetText(HWND control, const char* text) {
     SetWindowTextW(control, WindowsLines(text).c_str());
 }
 
-// Moves the keyboard focus on when the control that has it goes away.
-void FocusAwayFrom(HWND dialog, HWND control) {
-    HWND focus = GetFocus();
-    if (focus && (focus == control || IsChild(control, focus))) {
-        SendMessageW(dialog, WM_NEXTDLGCTL, 0, FALSE);
-    }
+// Whether a control can take the keyboard focus: shown and enabled.
+bool Usable(HWND control) {
+    return control && IsWindowEnabled(control) &&
+           (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 }  // namespace
@@ -185,6 +185,14 @@ void Win32WizardWindow::attach(TfrmMain* form) {
     form_ = form;
 }
 
+void Win32WizardWindow::start(TfrmMain& form) {
+    attach(&form);
+    form.Dispatch(&TfrmMain::FormCreate);
+    show();
+    // Once the window is up: an archive an earlier run left unsent.
+    form.Dispatch(&TfrmMain::OfferUnsentArchive);
+}
+
 void Win32WizardWindow::show() {
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
@@ -257,11 +265,24 @@ INT_PTR CALLBACK Win32WizardWindow::MainProc(HWND hwnd, UINT msg, WPARAM wp, LPA
     }
 }
 
-INT_PTR CALLBACK Win32WizardWindow::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK Win32WizardWindow::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     // The pages' controls report to the main window.
     if (msg == WM_COMMAND) {
         SendMessageW(GetParent(hwnd), WM_COMMAND, wp, 0);
         return TRUE;
+    }
+    if (msg == WM_NOTIFY) {
+        const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+        if (hdr->idFrom == IDC_CHKDRIVES && hdr->code == NM_SETFOCUS) {
+            // The drive list shows where the keyboard is: without an item
+            // that has the focus mark, nothing shows until an arrow key is
+            // pressed, and Space would tick nothing.
+            if (ListView_GetItemCount(hdr->hwndFrom) > 0 &&
+                ListView_GetNextItem(hdr->hwndFrom, -1, LVNI_FOCUSED) < 0) {
+                ListView_SetItemState(hdr->hwndFrom, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+            }
+            return TRUE;
+        }
     }
     return FALSE;
 }
@@ -276,9 +297,10 @@ void Win32WizardWindow::onCommand(int id, int code) {
     if (code != BN_CLICKED) {
         return;
     }
-    // Enter and Escape arrive as IDOK and IDCANCEL: Next and Cancel.
+    // Enter and Escape arrive as IDOK and IDCANCEL: the default button
+    // (Next, or Finish on the finish page) and Cancel.
     if (id == IDOK) {
-        id = IDC_CMDNEXT;
+        id = defaultButton();
     } else if (id == IDCANCEL) {
         id = IDC_CMDCANCEL;
     }
@@ -310,6 +332,15 @@ void Win32WizardWindow::onCommand(int id, int code) {
             break;
         case IDC_CMDLOGIN:
             dispatch(&TfrmMain::cmdLoginClick);
+            break;
+        case IDC_CMDCHECK:
+            // Beside the page flow: the pre-flight check in a dialog of its
+            // own, for what the pages hold so far.
+            if (form_ && !closed_) {
+                form_->Dispatch([this] {
+                    PreflightDialog::Execute(owner(), form_->CheckSettings(), form_->Sys());
+                });
+            }
             break;
         default:
             break;
@@ -390,7 +421,8 @@ void Win32WizardWindow::setActivePage(int index) {
         return;
     }
     HWND old = pages_[static_cast<size_t>(activePage_)];
-    const bool hadFocus = GetFocus() && IsChild(old, GetFocus());
+    HWND focus = GetFocus();
+    const bool hadFocus = focus && (focus == old || IsChild(old, focus));
     activePage_ = index;
     ShowWindow(pages_[static_cast<size_t>(index)], SW_SHOW);
     ShowWindow(old, SW_HIDE);
@@ -399,12 +431,52 @@ void Win32WizardWindow::setActivePage(int index) {
     }
 }
 
+void Win32WizardWindow::moveFocusFrom(HWND control) {
+    HWND focus = GetFocus();
+    if (!focus || !(focus == control || IsChild(control, focus))) {
+        return;
+    }
+    // The dialog manager would move on to the next control in tab order,
+    // which after Next or Scan is Cancel, and Enter would then ask to
+    // cancel. The focus goes to the button that leads on instead, or to a
+    // control of the page; never to Cancel.
+    HWND target = nullptr;
+    for (int id : {IDC_CMDNEXT, IDC_CMDFINISH, IDC_CMDBACK}) {
+        HWND button = dlgItem(id);
+        if (button != control && Usable(button)) {
+            target = button;
+            break;
+        }
+    }
+    HWND page = pages_[static_cast<size_t>(activePage_)];
+    for (HWND c = GetWindow(page, GW_CHILD); !target && c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (c != control && Usable(c) && (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP)) {
+            target = c;
+        }
+    }
+    if (target) {
+        SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    } else {
+        // Nothing takes it: the page holds it, and Escape still reaches
+        // the window through the dialog manager.
+        SetFocus(page);
+    }
+}
+
+int Win32WizardWindow::defaultButton() const {
+    return IsWindowEnabled(dlgItem(IDC_CMDNEXT)) || !IsWindowEnabled(dlgItem(IDC_CMDFINISH))
+               ? IDC_CMDNEXT
+               : IDC_CMDFINISH;
+}
+
 void Win32WizardWindow::setEnabled(std::string_view name, bool enabled) {
     HWND h = control(name);
     if (!enabled) {
-        FocusAwayFrom(hwnd_, h);
+        moveFocusFrom(h);
     }
     EnableWindow(h, enabled);
+    // Enter presses Next, or Finish on the page where Next is disabled.
+    SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(defaultButton()), 0);
 }
 
 bool Win32WizardWindow::isEnabled(std::string_view name) const {
@@ -414,7 +486,7 @@ bool Win32WizardWindow::isEnabled(std::string_view name) const {
 void Win32WizardWindow::setVisible(std::string_view name, bool visible) {
     HWND h = control(name);
     if (!visible) {
-        FocusAwayFrom(hwnd_, h);
+        moveFocusFrom(h);
     }
     ShowWindow(h, visible ? SW_SHOWNA : SW_HIDE);
 }

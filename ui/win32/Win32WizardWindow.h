@@ -25,6 +25,9 @@ class Win32WizardWindow : public WizardView {
     // Connects the window's events to the page flow.
     void attach(TfrmMain* form);
     void show();
+    // The program's start: attaches the page flow, runs FormCreate, shows
+    // the window, then offers an archive an earlier run left unsent.
+    void start(TfrmMain& form);
     // Runs the message loop until the window is closed; the exit code.
     int run();
 
@@ -74,6 +77,11 @@ class Win32WizardWindow : public WizardView {
     void onCommand(int id, int code);
     void dispatch(void (TfrmMain::*handler)());
     HWND dlgItem(int id) const;
+    // Moves the keyboard focus off `control` (about to be disabled or
+    // hidden) when it has it: to Next, Finish or Back, else to the page.
+    void moveFocusFrom(HWND control);
+    // The button Enter presses: Next, or Finish while Next is disabled.
+    int defaultButton() const;
     // The owner of a modal box: the window while it shows, else none.
     HWND owner() const;
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "ui/win32/Resource.h"
 #include "ui/win32/WideText.h"
 
@@ -13,6 +15,7 @@ constexpr int NameWidth = 116;       // pixels at 96 dots per inch
 constexpr int DirectoryWidth = 361;  //
 constexpr int RowHeight = 18;        //
 constexpr int EmptyGridRows = 4;     // rows under the header of a new grid
+constexpr int CellPadding = 16;      // a cell's margins around its text
 
 struct State {
     const std::vector<std::pair<std::string, std::string>>* rows;
@@ -65,6 +68,70 @@ void FillGrid(HWND grid, State& state) {
     ListView_SetItemState(grid, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
+// Each column as wide as its longest entry (at least its own width), so no
+// name or directory is cut; the dialog grows to show them, up to the width
+// of the screen's work area (beyond it the grid scrolls).
+void SizeColumns(HWND dlg, HWND grid) {
+    int total = 0;
+    for (int column = 0; column < 2; ++column) {
+        int width = ListView_GetColumnWidth(grid, column);
+        wchar_t text[MAX_PATH] = {};
+        for (int row = 0; row < ListView_GetItemCount(grid); ++row) {
+            ListView_GetItemText(grid, row, column, text, MAX_PATH);
+            width =
+                std::max(width, ListView_GetStringWidth(grid, text) + Scaled(grid, CellPadding));
+        }
+        ListView_SetColumnWidth(grid, column, width);
+        total += width;
+    }
+    RECT client;
+    GetClientRect(grid, &client);
+    const int rows = ListView_GetItemCount(grid);
+    if (rows > ListView_GetCountPerPage(grid)) {
+        total += GetSystemMetrics(SM_CXVSCROLL);
+    }
+    int extra = total - client.right;
+    if (extra <= 0) {
+        return;
+    }
+    RECT box;
+    GetWindowRect(dlg, &box);
+    HMONITOR monitor = MonitorFromWindow(dlg, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(monitor, &info);
+    const RECT& work = info.rcWork;
+    const int widest = static_cast<int>(work.right - work.left);
+    if (box.right - box.left + extra > widest) {
+        extra = widest - static_cast<int>(box.right - box.left);
+    }
+    if (extra <= 0) {
+        return;
+    }
+    // Wider by `extra`, around the same centre, inside the work area.
+    int left = static_cast<int>(box.left) - extra / 2;
+    const int width = static_cast<int>(box.right - box.left) + extra;
+    left =
+        std::max(static_cast<int>(work.left), std::min(left, static_cast<int>(work.right) - width));
+    SetWindowPos(dlg, nullptr, left, box.top, width, box.bottom - box.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int id : {IDC_GROUPBOX1, IDC_GRDCOMPANY}) {
+        HWND h = GetDlgItem(dlg, id);
+        RECT r;
+        GetWindowRect(h, &r);
+        SetWindowPos(h, nullptr, 0, 0, r.right - r.left + extra, r.bottom - r.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (int id : {IDOK, IDCANCEL}) {
+        HWND h = GetDlgItem(dlg, id);
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(h, nullptr, r.left + extra, r.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 int SelectedRow(HWND grid) {
     int index = ListView_GetNextItem(grid, -1, LVNI_SELECTED);
     if (index < 0) {
@@ -79,6 +146,7 @@ INT_PTR CALLBACK SelectCompanyProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_INITDIALOG:
             SetWindowLongPtrW(dlg, DWLP_USER, lp);
             FillGrid(GetDlgItem(dlg, IDC_GRDCOMPANY), *reinterpret_cast<State*>(lp));
+            SizeColumns(dlg, GetDlgItem(dlg, IDC_GRDCOMPANY));
             SetFocus(GetDlgItem(dlg, IDC_GRDCOMPANY));
             return FALSE;  // the focus is set
         case WM_NOTIFY: {

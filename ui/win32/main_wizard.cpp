@@ -39,6 +39,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         pointers.push_back(nullptr);
         options = ParseWizardOptions(static_cast<int>(arguments.size()), pointers.data());
+        if (!options.help) {
+            // Checked before anything is exported, not at the upload.
+            CheckServiceOptions(options.serviceUrl, options.caFile);
+        }
     } catch (const UsageError& e) {
         ShowUsage(std::string(e.what()) + "\n" + WizardUsage(), MB_ICONERROR);
         return 2;
@@ -52,8 +56,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Win32WizardWindow window;
     TfrmMain form(window, *system);
     ApplyWizardOptions(options, form);
-    window.attach(&form);
-    form.Dispatch(&TfrmMain::FormCreate);
-    window.show();
+    window.start(form);
     return window.run();
 }
