@@ -65,6 +65,18 @@ class ChartChooserInTheWindow : public ::testing::Test {
             act(chooser);
         });
     }
+
+    // The wizard on the Finish page, logged in to the company, uploads off.
+    void readyToFinish(TfrmMain& form) {
+        window.attach(&form);
+        form.LogFileName = dir / "WizardDebug.log";
+        form.CompanyName = "Acme";
+        form.NoUpload = true;
+        form.SageObj = std::move(sage);
+        form.LoggedIn = true;
+        window.setActivePage(tabOptions);
+        form.UpdateButtons();
+    }
 };
 
 TEST_F(ChartChooserInTheWindow, TheClickedChartIsLoaded) {
@@ -103,14 +115,7 @@ TEST_F(ChartChooserInTheWindow, OkWithNothingHighlightedIsAnError) {
 
 TEST_F(ChartChooserInTheWindow, FinishRunsTheExportWithTheChooserOnTheWay) {
     TfrmMain form(window, system);
-    window.attach(&form);
-    form.LogFileName = dir / "WizardDebug.log";
-    form.CompanyName = "Acme";
-    form.NoUpload = true;
-    form.SageObj = std::move(sage);
-    form.LoggedIn = true;
-    window.setActivePage(tabOptions);
-    form.UpdateButtons();
+    readyToFinish(form);
     whenChooserShows([](TfrmChartSelect* chooser) {
         chooser->lstChart->setCurrentRow(1);
         chooser->Button1->click();
@@ -129,14 +134,7 @@ TEST_F(ChartChooserInTheWindow, FinishRunsTheExportWithTheChooserOnTheWay) {
 // the second Finish shows the chooser anew (no dead end with both disabled).
 TEST_F(ChartChooserInTheWindow, NoChartPickedLetsTheUserPickAgainWithFinish) {
     TfrmMain form(window, system);
-    window.attach(&form);
-    form.LogFileName = dir / "WizardDebug.log";
-    form.CompanyName = "Acme";
-    form.NoUpload = true;
-    form.SageObj = std::move(sage);
-    form.LoggedIn = true;
-    window.setActivePage(tabOptions);
-    form.UpdateButtons();
+    readyToFinish(form);
     auto* finish = window.findChild<QPushButton*>("cmdFinish");
     auto* back = window.findChild<QPushButton*>("cmdBack");
     test::SeenBox report;
