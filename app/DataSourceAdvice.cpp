@@ -10,6 +10,8 @@ namespace {
 
 constexpr const char* DataSourcePrefix = "SageLine50v";
 
+}  // namespace
+
 std::string Joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) {
@@ -17,8 +19,6 @@ std::string Joined(const std::vector<std::string>& names) {
     }
     return text;
 }
-
-}  // namespace
 
 std::vector<std::string> SageDataSources(const std::vector<std::string>& names) {
     std::vector<std::string> sage;

@@ -10,6 +10,9 @@ namespace quillmere {
 // The Sage Line 50 data sources ("SageLine50v<n>") among `names`, in order.
 std::vector<std::string> SageDataSources(const std::vector<std::string>& names);
 
+// The names separated by ", ".
+std::string Joined(const std::vector<std::string>& names);
+
 // "choose "Version 7" or "Sage 50 / Instant 2016"" for the listed Sage data
 // sources that stand for an entry of the version list; empty when none does.
 std::string VersionChoices(const std::vector<std::string>& sageSources, bool withOption);

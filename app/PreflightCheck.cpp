@@ -145,10 +145,7 @@ void CheckDataSource(const PreflightSettings& settings, Checklist& list) {
         return;
     }
     const std::vector<std::string> sage = SageDataSources(names);
-    std::string present;
-    for (const std::string& name : sage) {
-        present += (present.empty() ? "" : ", ") + name;
-    }
+    const std::string present = Joined(sage);
     if (std::find(sage.begin(), sage.end(), wanted) != sage.end()) {
         list.add("ODBC data source", CheckState::Ok,
                  wanted + " (Sage data sources: " + present + ")");
