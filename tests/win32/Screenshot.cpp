@@ -52,6 +52,10 @@ bool WritePng(const std::string& path, int width, int height,
 
 bool SaveScreenshot(HWND window, const std::string& pngPath) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Wine hands what was painted to the display when the thread waits: a
+    // picture taken at once may show a grid half drawn. A short wait for
+    // nothing (no message is taken, so no handler runs) lets it through.
+    MsgWaitForMultipleObjectsEx(0, nullptr, 150, 0, 0);
     RECT r;
     if (!GetWindowRect(window, &r)) {
         return false;
