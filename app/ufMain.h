@@ -13,6 +13,7 @@
 #include "export/ControlTotals.h"
 #include "platform/System.h"
 #include "platform/WizardView.h"
+#include "report/ReportOutcome.h"
 #include "sage/TSageObject.h"
 #include "service/service1.h"
 
@@ -99,6 +100,8 @@ class TfrmMain {
     void FinishControlTotals(const ControlTotals& totals, const std::string& archivePath);
     std::optional<ControlTotals> LastTotals;
     std::string LastSummaryPath;
+    // The migration report of the last export run, once it is written.
+    std::optional<ReportOutcome> LastReport;
 
     // What the pre-flight check of the login page's "Check..." works with:
     // the version, home directory and company chosen so far, the user and
