@@ -1,4 +1,5 @@
 // The recursive COMPANY search on small real trees.
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sched.h>
