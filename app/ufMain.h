@@ -19,6 +19,9 @@
 
 namespace quillmere {
 
+class ReportRun;
+struct DateReading;
+
 inline constexpr const char* ApplicationTitle = "Export Wizard for Sage Line 50";
 inline constexpr const char* MainCaption = "Quillmere Export Wizard (Ver:2.0.8.1)";
 
@@ -102,6 +105,13 @@ class TfrmMain {
     std::string LastSummaryPath;
     // The migration report of the last export run, once it is written.
     std::optional<ReportOutcome> LastReport;
+    // The migration report (ufMainReport.cpp): how the run's tables write
+    // dates, and the report made and written beside the archive once it is
+    // closed, named in the status memo and the log. A report that cannot be
+    // written is a warning; the control totals' own warning stands in then.
+    DateReading ReportDates(const std::tm& startedAt) const;
+    void WriteMigrationReport(ReportRun& report, const ControlTotals& totals,
+                              const std::string& archivePath, const std::tm& startedAt);
 
     // What the pre-flight check of the login page's "Check..." works with:
     // the version, home directory and company chosen so far, the user and

@@ -11,6 +11,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/ZipWriter.h"
+#include "report/ReportRun.h"
 #include "sage/ChartOfAccounts.h"
 
 namespace quillmere {
@@ -55,6 +56,9 @@ void TfrmMain::cmdFinishClick() {
     const bool archiveWasThere = FileExists(archivePath);
     std::vector<std::string> tableFiles;
     ControlTotals totals = StartControlTotals(archivePath, startedAt);
+    // The migration report reads each table's bytes as the archive's
+    // writer deflates them.
+    ReportRun report(ReportDates(startedAt));
     std::string writing = archivePath;  // the file a file error is about
     try {
         ZipWriter zipMain;
@@ -83,13 +87,17 @@ void TfrmMain::cmdFinishClick() {
             file.Commit();
             tableFiles.push_back(file.Path());
             Reconcile(SageObj->Connection, definition, tally);
-            zipMain.addFinishedFile(file.Path());  // deflated while the next table exports
+            // Deflated, and read for the report, while the next table exports.
+            zipMain.addFinishedFile(file.Path(),
+                                    report.AddTable(table.ledger, table.fileName, file.Path()));
         }
 
         Log("Closing Zip file and saving to disk");
         writing = archivePath;
         zipMain.setStopCheck([this] { return view_.stopPending(); });
         zipMain.close();
+        writing = archivePath;
+        report.CompleteFromFiles();
     } catch (...) {
         RemoveQuietly(tableFiles);
         if (!archiveWasThere) {
@@ -128,6 +136,7 @@ void TfrmMain::cmdFinishClick() {
     view_.addStatusLine("Starting transfer of data");
     Log("Export completed");
     FinishControlTotals(totals, archivePath);
+    WriteMigrationReport(report, totals, archivePath, startedAt);
 
     SubmitArchive(archivePath);
 }

@@ -30,9 +30,6 @@ void TfrmMain::FinishControlTotals(const ControlTotals& totals, const std::strin
             "The control totals could not be written to " + LastSummaryPath + ": " + e.what(),
             MsgType::Warning, MsgButtons::OK);
     }
-    if (totals.Warnings() > 0) {
-        view_.messageBox(TotalsWarning(totals, LastSummaryPath), MsgType::Warning, MsgButtons::OK);
-    }
 }
 
 }  // namespace quillmere

@@ -41,11 +41,16 @@ std::vector<std::string> HeaderNames(const std::string& header) {
 }
 
 // Whether the written and the data source's sum agree. An exact sum from the
-// data source must match to the last digit; a floating one (the sum of
-// binary values) to the fourth decimal place.
-Agreement Compare(const DecimalSum& written, const odbc::SingleValue& source) {
+// data source must match to the last digit, once the rounding that the
+// table applies to values with more than four places is applied to it too
+// (`compared` receives that figure); a floating one (the sum of binary
+// values) to the fourth decimal place.
+Agreement Compare(const MoneyTotals& money, const odbc::SingleValue& source,
+                  std::optional<std::string>& compared) {
+    const DecimalSum& written = money.written;
     const std::string text = source.text.value_or("0");
     if (source.floating) {
+        compared = text;
         const double difference =
             std::strtod(written.Text().c_str(), nullptr) - std::strtod(text.c_str(), nullptr);
         const double tolerance =
@@ -54,8 +59,11 @@ Agreement Compare(const DecimalSum& written, const odbc::SingleValue& source) {
     }
     DecimalSum expected;
     if (!expected.Add(text)) {
+        compared = text;
         return Agreement::Differs;
     }
+    expected.Add(money.rounding);
+    compared = expected.Text();
     return expected == written ? Agreement::Agrees : Agreement::Differs;
 }
 
@@ -92,7 +100,8 @@ void TotalsSink::Add(const std::string& line) {
         // The money columns by their place in the line and their names in
         // the header, which holds one name per column.
         header_ = false;
-        const std::vector<std::string> names = HeaderNames(line);
+        names_ = HeaderNames(line);
+        const std::vector<std::string>& names = names_;
         for (const std::string& source : definition_.money) {
             for (std::size_t i = 0; i < definition_.columns.size(); ++i) {
                 if (SameIgnoringCase(definition_.columns[i].source, source)) {
@@ -151,6 +160,34 @@ void TotalsSink::SourceAggregated(const std::vector<odbc::SingleValue>& values) 
     totals_.sourceFigures = values;
 }
 
+void TotalsSink::ValueLost(std::size_t column, ValueLoss loss, const std::string& source,
+                           std::string_view written) {
+    next_.ValueLost(column, loss, source, written);
+    const std::string name = column < names_.size() ? names_[column] : std::to_string(column + 1);
+    auto found =
+        std::find_if(totals_.losses.begin(), totals_.losses.end(),
+                     [&](const ColumnLoss& l) { return l.column == name && l.loss == loss; });
+    if (found == totals_.losses.end()) {
+        found = totals_.losses.insert(totals_.losses.end(), ColumnLoss{name, loss, 0, {}});
+    }
+    ++found->values;
+    if (found->examples.size() < ColumnLoss::MaxExamples) {
+        // The line being made follows the header and the records so far.
+        found->examples.push_back({totals_.records + 2, source, std::string(written)});
+    }
+    if (loss != ValueLoss::Rounded) {
+        return;
+    }
+    for (std::size_t m = 0; m < fields_.size(); ++m) {
+        if (fields_[m] == column) {
+            MoneyTotals& money = totals_.money[m];
+            ++money.roundedValues;
+            money.rounding.Add(written);
+            money.rounding.Subtract(source);
+        }
+    }
+}
+
 std::vector<std::string> SourceTotalsAggregates(const ExportDefinition& definition) {
     const std::string& filter = definition.filterSql;
     const std::string from = std::string(odbc::CountedRecordsAlias) + ".";
@@ -203,8 +240,8 @@ void Reconcile(odbc::Connection& connection, const ExportDefinition& definition,
     for (std::size_t i = 0; i < totals.money.size(); ++i) {
         MoneyTotals& money = totals.money[i];
         money.sourceSum = row[i + 1].text.value_or("0");
-        money.agreement =
-            money.unreadable > 0 ? Agreement::Differs : Compare(money.written, row[i + 1]);
+        const Agreement agreement = Compare(money, row[i + 1], money.comparedSum);
+        money.agreement = money.unreadable > 0 ? Agreement::Differs : agreement;
     }
 }
 
@@ -252,6 +289,15 @@ std::string ControlTotals::Text() const {
             }
             text +=
                 Row(money.name, money.written.Text(), money.sourceSum.value_or("-"), mark) + "\n";
+            if (money.roundedValues > 0) {
+                // The table writes four places: the data source's sum as
+                // that rounding gives it is what the written sum must be.
+                text += Row("  rounded as written", "", money.comparedSum.value_or("-"),
+                            "(" + std::to_string(money.roundedValues) +
+                                (money.roundedValues == 1 ? " value" : " values") +
+                                " with more than four places)") +
+                        "\n";
+            }
         }
         if (!table.unchecked.empty()) {
             text += "  not checked: the data source could not total the table: " + table.unchecked +
@@ -272,12 +318,16 @@ std::string ControlTotals::Text() const {
     return text;
 }
 
-std::string SummaryPath(const std::string& archivePath) {
+std::string ArchiveStem(const std::string& archivePath) {
     std::string stem = archivePath;
     if (stem.size() >= 4 && SameIgnoringCase(stem.substr(stem.size() - 4), ".zip")) {
         stem.resize(stem.size() - 4);
     }
-    return stem + ".summary.txt";
+    return stem;
+}
+
+std::string SummaryPath(const std::string& archivePath) {
+    return ArchiveStem(archivePath) + ".summary.txt";
 }
 
 void WriteSummary(const std::string& path, const ControlTotals& totals) {

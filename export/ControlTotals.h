@@ -22,7 +22,30 @@ struct MoneyTotals {
     DecimalSum written;
     int unreadable = 0;                    // written values that are no number
     std::optional<std::string> sourceSum;  // as the data source gives it
+    // Values written at four places that the data source holds with more,
+    // and what that rounding added to the written sum (written less
+    // source, value by value).
+    long long roundedValues = 0;
+    DecimalSum rounding;
+    // The data source's sum as the rounding of the table gives it: the
+    // figure the written sum is held against.
+    std::optional<std::string> comparedSum;
     Agreement agreement = Agreement::Unchecked;
+};
+
+// Values of one column that the table could not hold as the data source
+// gave them (ValueLoss): how many, and the first few.
+struct ColumnLoss {
+    struct Example {
+        long long line = 0;   // in the table file, the header being line 1
+        std::string source;   // UTF-8, as the data source gave it
+        std::string written;  // Windows-1252, as the table holds it
+    };
+    std::string column;  // as the header names it
+    ValueLoss loss = ValueLoss::None;
+    long long values = 0;
+    std::vector<Example> examples;
+    static constexpr std::size_t MaxExamples = 1;
 };
 
 struct TableTotals {
@@ -32,6 +55,7 @@ struct TableTotals {
     std::optional<long long> sourceRecords;
     Agreement recordsAgreement = Agreement::Unchecked;
     std::vector<MoneyTotals> money;
+    std::vector<ColumnLoss> losses;  // per column and kind, in the order met
     // Why the data source could not be asked (its error text); empty when
     // it was.
     std::string unchecked;
@@ -49,12 +73,15 @@ class TotalsSink : public RowSink {
     void Add(const std::string& line) override;
     std::vector<std::string> SourceAggregates() const override;
     void SourceAggregated(const std::vector<odbc::SingleValue>& values) override;
+    void ValueLost(std::size_t column, ValueLoss loss, const std::string& source,
+                   std::string_view written) override;
 
   private:
     RowSink& next_;
     const ExportDefinition& definition_;
     TableTotals& totals_;
     bool header_ = true;
+    std::vector<std::string> names_;   // the header's column names
     std::vector<std::size_t> fields_;  // the field of each money column
 };
 
@@ -89,6 +116,9 @@ struct ControlTotals {
     // The summary, lines ended by "\n".
     std::string Text() const;
 };
+
+// The archive's path without ".zip": the files that describe it add to it.
+std::string ArchiveStem(const std::string& archivePath);
 
 // The summary file of an archive: "<archive name>.summary.txt" beside it,
 // the name without ".zip".

@@ -183,4 +183,25 @@ std::string DecimalSum::Text(int minPlaces) const {
     return (total.negative ? "-" : "") + whole + (fraction.empty() ? "" : "." + fraction);
 }
 
+bool DecimalSum::Subtract(std::string_view text) {
+    return Add(NegatedDecimal(text));
+}
+
+void DecimalSum::Subtract(const DecimalSum& other) {
+    Add(NegatedDecimal(other.Text(0)));
+}
+
+std::string NegatedDecimal(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    if (!text.empty() && text.front() == '-') {
+        return std::string(text.substr(1));
+    }
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    return "-" + std::string(text);
+}
+
 }  // namespace quillmere

@@ -15,11 +15,15 @@ class DecimalSum {
     bool Add(std::string_view text);
     // Adds another sum.
     void Add(const DecimalSum& other);
+    // Subtracts a number (false, subtracting nothing, for no number) or a sum.
+    bool Subtract(std::string_view text);
+    void Subtract(const DecimalSum& other);
 
     // The sum in plain notation with "." and at least `minPlaces` decimals
     // ("1234.50" for 2); no trailing zeros beyond them.
     std::string Text(int minPlaces = 2) const;
     bool IsZero() const { return Text(0) == "0"; }
+    bool IsNegative() const { return Text(0).front() == '-'; }
 
     bool operator==(const DecimalSum& other) const { return Text(0) == other.Text(0); }
 
@@ -39,5 +43,8 @@ class DecimalSum {
     std::int64_t small_ = 0;
     Exact large_;
 };
+
+// A decimal text with its sign turned ("-1.5" for "1.5", "2" for "-2").
+std::string NegatedDecimal(std::string_view text);
 
 }  // namespace quillmere

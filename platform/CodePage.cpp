@@ -26,8 +26,9 @@ char ToCp1252(char32_t c) {
 
 }  // namespace
 
-void AppendCp1252FromUtf16(std::string& out, std::u16string_view text) {
+std::size_t AppendCp1252FromUtf16(std::string& out, std::u16string_view text) {
     // ASCII, nearly every character of a table, goes straight through.
+    std::size_t replaced = 0;
     const std::size_t start = out.size();
     out.resize(start + text.size());
     char* to = out.data() + start;
@@ -39,11 +40,14 @@ void AppendCp1252FromUtf16(std::string& out, std::u16string_view text) {
                    text[i + 1] <= 0xDFFF) {
             ++i;  // a character beyond the BMP: one "?"
             *to++ = '?';
+            ++replaced;
         } else {
-            *to++ = ToCp1252(c);
+            *to = ToCp1252(c);
+            replaced += *to++ == '?';
         }
     }
     out.resize(static_cast<std::size_t>(to - out.data()));
+    return replaced;
 }
 
 std::string Cp1252FromUtf16(std::u16string_view text) {

@@ -9,8 +9,9 @@ namespace quillmere {
 
 // UTF-16 to Windows-1252; a character the code page lacks becomes "?".
 std::string Cp1252FromUtf16(std::u16string_view text);
-// The same, appended to `out`.
-void AppendCp1252FromUtf16(std::string& out, std::u16string_view text);
+// The same, appended to `out`; the number of characters written as "?"
+// because the code page lacks them.
+std::size_t AppendCp1252FromUtf16(std::string& out, std::u16string_view text);
 
 // UTF-8 to Windows-1252; a character the code page lacks becomes "?".
 std::string Cp1252FromUtf8(std::string_view text);

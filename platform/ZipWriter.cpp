@@ -249,7 +249,8 @@ struct DeflateStopped {};
 // given, are looked at before each block.
 PreparedEntry PrepareEntry(const std::string& name, const std::string& path, ScratchFile& scratch,
                            const std::function<bool()>& stop,
-                           const std::atomic<bool>* workerStop = nullptr) {
+                           const std::atomic<bool>* workerStop = nullptr,
+                           const ZipWriter::BlockReader* reader = nullptr) {
     std::error_code ec;
     if (fs::is_directory(FsPath(path), ec)) {
         throw EInOutError(5);
@@ -281,6 +282,9 @@ PreparedEntry PrepareEntry(const std::string& name, const std::string& path, Scr
         entry.size += got;
         const bool last = got < sizeof block;
         deflater.run(block, got, last, scratch);
+        if (reader != nullptr && *reader) {
+            (*reader)(std::string_view(reinterpret_cast<const char*>(block), got), last);
+        }
         if (last) {
             break;
         }
@@ -307,6 +311,7 @@ PreparedEntry PrepareEntry(const std::string& name, const std::string& path, Scr
 struct EarlyJob {
     std::string name;
     std::string path;
+    ZipWriter::BlockReader reader;
     std::unique_ptr<ScratchFile> scratch;
     PreparedEntry entry;
     std::exception_ptr failure;
@@ -335,10 +340,12 @@ class DeflatePool {
     DeflatePool(const DeflatePool&) = delete;
     DeflatePool& operator=(const DeflatePool&) = delete;
 
-    std::shared_ptr<EarlyJob> Submit(const std::string& name, const std::string& path) {
+    std::shared_ptr<EarlyJob> Submit(const std::string& name, const std::string& path,
+                                     ZipWriter::BlockReader reader) {
         auto job = std::make_shared<EarlyJob>();
         job->name = name;
         job->path = path;
+        job->reader = std::move(reader);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             queue_.push_back(job);
@@ -379,7 +386,8 @@ class DeflatePool {
             lock.unlock();
             try {
                 job->scratch = std::make_unique<ScratchFile>(archivePath_);
-                job->entry = PrepareEntry(job->name, job->path, *job->scratch, {}, &stopping_);
+                job->entry =
+                    PrepareEntry(job->name, job->path, *job->scratch, {}, &stopping_, &job->reader);
                 job->scratch->finish();
             } catch (...) {
                 job->failure = std::current_exception();
@@ -690,12 +698,12 @@ void ZipWriter::addFile(const std::string& filePath) {
     state_->Add(name, filePath, nullptr);
 }
 
-void ZipWriter::addFinishedFile(const std::string& filePath) {
+void ZipWriter::addFinishedFile(const std::string& filePath, BlockReader reader) {
     const std::string name = entryNameOf(filePath);
     if (!state_->pool) {
         state_->pool = std::make_unique<DeflatePool>(state_->path);
     }
-    state_->Add(name, filePath, state_->pool->Submit(name, filePath));
+    state_->Add(name, filePath, state_->pool->Submit(name, filePath, std::move(reader)));
 }
 
 void ZipWriter::setStopCheck(std::function<bool()> check) {

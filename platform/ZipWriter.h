@@ -36,6 +36,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Exceptions.h"
@@ -79,7 +80,16 @@ class ZipWriter {
     // otherwise, also when the early work failed: the archive's bytes and the
     // errors raised are those of addFile. Releasing the writer stops the
     // workers and waits for them; none outlives it.
-    void addFinishedFile(const std::string& filePath);
+    //
+    // `reader`, when given, receives the file's bytes block by block on the
+    // worker as they are deflated, `last` true with the final block (which
+    // may be empty), so that another use of the file costs no second read.
+    // It sees the whole file only when the early work succeeds: a reader
+    // that was never told `last` must read the file itself. It must not
+    // throw for anything but a failure of its own (the early work is then
+    // dropped and close() reads the file again).
+    using BlockReader = std::function<void(std::string_view block, bool last)>;
+    void addFinishedFile(const std::string& filePath, BlockReader reader = {});
 
     // Reads, compresses and writes every pending entry, writes the archive to
     // its path and releases the writer (also when it fails).

@@ -76,7 +76,12 @@ int TSageObject::ChooseChart(WizardView& view) {
     query.Open();
     query.First();
     if (query.RecordCount() <= 1) {
-        return query.Eof() ? 0 : query.AsInteger(query.FieldIndex("chart"));
+        const int only = query.Eof() ? 0 : query.AsInteger(query.FieldIndex("chart"));
+        const auto name = query.Eof() ? std::nullopt : query.FindField("NAME");
+        ChosenChart = name ? ChartItemText(std::to_string(only),
+                                           Utf8FromCp1252(ValueText(query, *name, Settings)))
+                           : std::to_string(only);
+        return only;
     }
     const int chartField = query.FieldIndex("CHART");
     const int nameField = query.FieldIndex("NAME");
@@ -89,6 +94,7 @@ int TSageObject::ChooseChart(WizardView& view) {
     if (chosen < 0 || static_cast<std::size_t>(chosen) >= items.size()) {
         throw ENoChartChosen();
     }
+    ChosenChart = items[static_cast<std::size_t>(chosen)];
     return ChartNumberOfItem(items[static_cast<std::size_t>(chosen)]);
 }
 

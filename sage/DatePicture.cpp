@@ -1,5 +1,6 @@
 #include "sage/DatePicture.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quillmere {
@@ -119,6 +120,127 @@ std::string FormatTimePicture(int hour, int minute, int second, const std::strin
                 return false;
         }
     });
+}
+
+}  // namespace quillmere
+
+namespace quillmere {
+
+namespace {
+
+bool IsLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int Days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeap(year) ? 29 : Days[month - 1];
+}
+
+// Reads up to `most` digits (at least one) at `at`.
+std::optional<int> Digits(std::string_view text, std::size_t& at, int most) {
+    int value = 0;
+    int read = 0;
+    while (read < most && at < text.size() && text[at] >= '0' && text[at] <= '9') {
+        value = value * 10 + (text[at++] - '0');
+        ++read;
+    }
+    return read == 0 ? std::nullopt : std::optional<int>(value);
+}
+
+// The index of the longest of `names` that the text holds at `at`.
+template <std::size_t N>
+std::optional<int> Name(std::string_view text, std::size_t& at,
+                        const std::array<std::string, N>& names) {
+    std::optional<int> best;
+    std::size_t bestSize = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+        const std::string& name = names[i];
+        if (!name.empty() && name.size() > bestSize && text.substr(at, name.size()) == name) {
+            best = static_cast<int>(i);
+            bestSize = name.size();
+        }
+    }
+    at += bestSize;
+    return best;
+}
+
+}  // namespace
+
+std::optional<CivilDate> ParseDatePicture(std::string_view text, const std::string& picture,
+                                          const RegionalSettings& settings) {
+    CivilDate date;
+    std::size_t at = 0;
+    bool ok = true;
+    // The picture's literal text is matched through the formatter's own walk:
+    // each field reads from the text, everything else must stand there.
+    const auto matchLiteral = [&](const std::string& literal) {
+        if (ok && text.substr(at, literal.size()) == literal) {
+            at += literal.size();
+        } else {
+            ok = false;
+        }
+    };
+    const std::string trailing = Walk(picture, [&](std::string& pending, char c, int count) {
+        if (c != 'd' && c != 'M' && c != 'y' && c != 'g') {
+            return false;  // copied as text, matched as such
+        }
+        matchLiteral(pending);
+        pending.clear();
+        if (!ok || c == 'g') {
+            return true;
+        }
+        std::optional<int> value;
+        if (c == 'd') {
+            if (count <= 2) {
+                value = Digits(text, at, 2);
+                date.day = value.value_or(0);
+            } else {
+                value = count == 3 ? Name(text, at, settings.abbreviatedDayNames)
+                                   : Name(text, at, settings.dayNames);
+            }
+        } else if (c == 'M') {
+            if (count <= 2) {
+                value = Digits(text, at, 2);
+            } else {
+                value = count == 3 ? Name(text, at, settings.abbreviatedMonthNames)
+                                   : Name(text, at, settings.monthNames);
+                if (value) {
+                    ++*value;
+                }
+            }
+            date.month = value.value_or(0);
+        } else {
+            if (count <= 2) {
+                value = Digits(text, at, 2);
+                if (value) {
+                    *value += *value < 50 ? 2000 : 1900;
+                }
+            } else {
+                value = Digits(text, at, std::max(count, 4));
+            }
+            date.year = value.value_or(0);
+        }
+        ok = value.has_value();
+        return true;
+    });
+    matchLiteral(trailing);
+    if (!ok || at != text.size() || date.month < 1 || date.month > 12 || date.day < 1 ||
+        date.year < 1 || date.day > DaysInMonth(date.year, date.month)) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+long long DaysSinceEpoch(const CivilDate& date) {
+    // Days from civil (proleptic Gregorian), era by era of 400 years.
+    const long long y = date.year - (date.month <= 2 ? 1 : 0);
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yearOfEra = y - era * 400;
+    const long long dayOfYear =
+        (153 * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
 }
 
 }  // namespace quillmere

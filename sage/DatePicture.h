@@ -3,7 +3,10 @@
 // and long time formats), with the names and designators of the regional
 // settings. The same code on every system, so a table reads the same
 // wherever it was exported.
+#include <compare>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/System.h"
 
@@ -22,5 +25,26 @@ std::string FormatDatePicture(int year, int month, int day, const std::string& p
 // dates.
 std::string FormatTimePicture(int hour, int minute, int second, const std::string& picture,
                               const RegionalSettings& settings);
+
+}  // namespace quillmere
+
+namespace quillmere {
+
+struct CivilDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    auto operator<=>(const CivilDate&) const = default;
+};
+
+// The date a text written by FormatDatePicture with the same picture and
+// settings stands for (names in UTF-8); nothing when the text does not
+// follow the picture or names no real date. A two-digit year is taken from
+// 1950 to 2049.
+std::optional<CivilDate> ParseDatePicture(std::string_view text, const std::string& picture,
+                                          const RegionalSettings& settings);
+
+// Days since 1970-01-01 (negative before it), for differences of dates.
+long long DaysSinceEpoch(const CivilDate& date);
 
 }  // namespace quillmere

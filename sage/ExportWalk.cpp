@@ -63,8 +63,19 @@ void RowFile::Close() {
 RowFormats::RowFormats(const RegionalSettings& settings)
     : quoted(settings), bare(BareValueSettings(settings)) {}
 
+namespace {
+
+void TellLoss(RowSink& losses, std::size_t column, ValueLoss loss, const odbc::Query& query,
+              int field, std::string_view written) {
+    const std::string source =
+        loss == ValueLoss::Rounded ? std::string(query.DecimalView(field)) : query.AsUtf8(field);
+    losses.ValueLost(column, loss, source, written);
+}
+
+}  // namespace
+
 void AppendRowLine(std::string& line, const ExportDefinition& definition, const odbc::Query& query,
-                   const RowFormats& formats, std::vector<int>& fields) {
+                   const RowFormats& formats, std::vector<int>& fields, RowSink* losses) {
     if (fields.size() != definition.columns.size()) {
         fields.clear();
         for (const ExportColumn& c : definition.columns) {
@@ -84,8 +95,9 @@ void AppendRowLine(std::string& line, const ExportDefinition& definition, const 
         const std::size_t start = line.size();
         if (c.transform) {
             line += c.transform(ValueText(query, fields[i], settings));
-        } else {
-            AppendValueText(line, query, fields[i], settings);
+        } else if (const ValueLoss loss = AppendValueText(line, query, fields[i], settings);
+                   loss != ValueLoss::None && losses != nullptr) {
+            TellLoss(*losses, i, loss, query, fields[i], std::string_view(line).substr(start));
         }
         if (c.written == Written::Bare) {
             continue;

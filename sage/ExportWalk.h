@@ -42,6 +42,7 @@
 
 #include "platform/System.h"
 #include "platform/odbc/OdbcQuery.h"
+#include "sage/ValueText.h"
 
 namespace quillmere {
 
@@ -111,6 +112,12 @@ class RowSink {
     // Their values, told before the first record, when the data source
     // computed them.
     virtual void SourceAggregated(const std::vector<odbc::SingleValue>&) {}
+    // A value of the line being made lost something in writing: `column` is
+    // its place in the line, `source` the value as the data source gave it
+    // (UTF-8), `written` the text the line holds for it. Told before the
+    // line is added; rare, so it may cost.
+    virtual void ValueLost(std::size_t /*column*/, ValueLoss /*loss*/,
+                           const std::string& /*source*/, std::string_view /*written*/) {}
 };
 
 // Takes no lines: the export's query is walked and its records thrown away.
@@ -166,8 +173,9 @@ struct RowFormats {
 };
 
 // RowLine appended to `line`: the walk reuses one line buffer for a table.
+// A value that loses something in writing is told to `losses` when given.
 void AppendRowLine(std::string& line, const ExportDefinition& definition, const odbc::Query& query,
-                   const RowFormats& formats, std::vector<int>& fields);
+                   const RowFormats& formats, std::vector<int>& fields, RowSink* losses = nullptr);
 
 // The SQL text with its first "%s" replaced by `sortColumn` as given.
 std::string WithSortColumn(const std::string& sql, const std::string& sortColumn);

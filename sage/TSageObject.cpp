@@ -229,7 +229,7 @@ void TSageObject::ExportRows(const ExportDefinition& definition, const std::stri
         [&](const ExportRecord& record) {
             if (!definition.filter || definition.filter(record)) {
                 line.clear();
-                AppendRowLine(line, definition, record.Query(), formats, fields);
+                AppendRowLine(line, definition, record.Query(), formats, fields, &rows);
                 rows.Add(line);
             }
         },

@@ -91,6 +91,9 @@ class TSageObject {
     std::function<void()> OnPump;
     // The category ranges of the chosen chart, loaded by LoadChartCategories.
     CategoryList Categories;
+    // The chart chosen by the last ChooseChart, as the chooser lists it
+    // ("1 - Standard"; the number alone when the company has one chart).
+    std::string ChosenChart;
     // The regional formats of the value texts; the user's at creation.
     RegionalSettings Settings;
 

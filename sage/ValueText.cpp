@@ -49,7 +49,7 @@ thread_local FormatCache TimeTexts;
 
 }  // namespace
 
-void AppendDecimalValueText(std::string& out, std::string_view digits, char decimalSeparator) {
+bool AppendDecimalValueText(std::string& out, std::string_view digits, char decimalSeparator) {
     std::string_view s = digits;
     while (!s.empty() && s.front() == ' ') {
         s.remove_prefix(1);
@@ -70,7 +70,7 @@ void AppendDecimalValueText(std::string& out, std::string_view digits, char deci
     if (!std::all_of(whole.begin(), whole.end(), isDigit) ||
         !std::all_of(fraction.begin(), fraction.end(), isDigit)) {
         out += digits;  // not a plain number (NaN, ...): as delivered
-        return;
+        return false;
     }
     // A carry digit, the whole digits ("0" for none) and four places,
     // rounded half away from zero at the fourth place.
@@ -117,6 +117,7 @@ void AppendDecimalValueText(std::string& out, std::string_view digits, char deci
         out += decimalSeparator;
         out.append(places, placesKept);
     }
+    return fraction.size() > 4 && fraction.find_first_not_of('0', 4) != std::string_view::npos;
 }
 
 std::string DecimalValueText(std::string_view digits, char decimalSeparator) {
@@ -227,35 +228,36 @@ std::string TimestampValueText(const odbc::TimestampValue& stamp,
     return text;
 }
 
-void AppendValueText(std::string& out, const odbc::Query& query, int field,
-                     const RegionalSettings& settings) {
+ValueLoss AppendValueText(std::string& out, const odbc::Query& query, int field,
+                          const RegionalSettings& settings) {
     if (query.IsNull(field)) {
-        return;
+        return ValueLoss::None;
     }
     switch (query.Kind(field)) {
         case odbc::ValueKind::Text:
         case odbc::ValueKind::Integer:
-            query.AppendText(field, out);
-            return;
+            return query.AppendText(field, out) > 0 ? ValueLoss::Replaced : ValueLoss::None;
         case odbc::ValueKind::Decimal:
-            AppendDecimalValueText(out, query.DecimalView(field), settings.decimalSeparator);
-            return;
+            return AppendDecimalValueText(out, query.DecimalView(field), settings.decimalSeparator)
+                       ? ValueLoss::Rounded
+                       : ValueLoss::None;
         case odbc::ValueKind::Float:
             out += FloatValueText(query.AsFloat(field), settings.decimalSeparator);
-            return;
+            break;
         case odbc::ValueKind::Date:
             out += DateText(query.AsDate(field), settings);
-            return;
+            break;
         case odbc::ValueKind::Time:
             out += TimeText(query.AsTime(field), settings);
-            return;
+            break;
         case odbc::ValueKind::Timestamp:
             AppendTimestampText(out, query.AsTimestamp(field), settings);
-            return;
+            break;
         case odbc::ValueKind::Boolean:
             out += query.AsBoolean(field) ? "True" : "False";
-            return;
+            break;
     }
+    return ValueLoss::None;
 }
 
 std::string ValueText(const odbc::Query& query, int field, const RegionalSettings& settings) {

@@ -21,16 +21,22 @@
 
 namespace quillmere {
 
+// What writing a value could not keep of it: characters written as "?"
+// (Windows-1252 lacks them), or decimal places beyond the fourth rounded
+// away.
+enum class ValueLoss { None, Replaced, Rounded };
+
 // The value text of a column of the query's current record.
 std::string ValueText(const odbc::Query& query, int field, const RegionalSettings& settings);
 // The same, appended to `out` (a table line is made without a text per value).
-void AppendValueText(std::string& out, const odbc::Query& query, int field,
-                     const RegionalSettings& settings);
+ValueLoss AppendValueText(std::string& out, const odbc::Query& query, int field,
+                          const RegionalSettings& settings);
 
 // An exact decimal ("-1234.56789", as the driver gives it) rounded half away
 // from zero to four places, in general notation with `decimalSeparator`.
+// Appending tells whether a digit other than zero was rounded away.
 std::string DecimalValueText(std::string_view digits, char decimalSeparator);
-void AppendDecimalValueText(std::string& out, std::string_view digits, char decimalSeparator);
+bool AppendDecimalValueText(std::string& out, std::string_view digits, char decimalSeparator);
 
 // A floating value in general notation with at most 15 significant digits.
 std::string FloatValueText(double value, char decimalSeparator);

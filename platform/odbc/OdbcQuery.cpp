@@ -647,32 +647,42 @@ std::string_view Query::DecimalView(int field) const {
     return {reinterpret_cast<const char*>(cell(c)), static_cast<std::size_t>(c.indicator[at()])};
 }
 
-void Query::AppendText(int field, std::string& out) const {
+std::size_t Query::AppendText(int field, std::string& out) const {
     const Column& c = column(field);
     if (IsNull(field)) {
-        return;
+        return 0;
     }
     switch (c.kind) {
         case ValueKind::Text:
             if (rowByRow_) {
-                AppendCp1252FromUtf16(out, c.longText);
-            } else {
-                AppendCp1252FromUtf16(out, {reinterpret_cast<const char16_t*>(cell(c)),
-                                            static_cast<std::size_t>(c.indicator[at()]) / 2});
+                return AppendCp1252FromUtf16(out, c.longText);
             }
-            return;
+            return AppendCp1252FromUtf16(out, {reinterpret_cast<const char16_t*>(cell(c)),
+                                               static_cast<std::size_t>(c.indicator[at()]) / 2});
         case ValueKind::Integer: {
             char buf[24];
             const auto end = std::to_chars(buf, buf + sizeof buf, AsInt64(field)).ptr;
             out.append(buf, end);
-            return;
+            return 0;
         }
         case ValueKind::Decimal:
             out += DecimalView(field);
-            return;
+            return 0;
         default:
             out += AsText(field);
+            return 0;
     }
+}
+
+std::string Query::AsUtf8(int field) const {
+    const Column& c = column(field);
+    if (IsNull(field)) {
+        return {};
+    }
+    if (c.kind == ValueKind::Text) {
+        return Utf8FromUtf16(wideText(c));
+    }
+    return AsText(field);
 }
 
 std::string Query::DecimalText(int field) const {

@@ -128,8 +128,13 @@ class Query {
     std::string DecimalText(int field) const;
     // The same digits without a copy, valid until the query moves on.
     std::string_view DecimalView(int field) const;
-    // Appends AsText(field) to `out` without a text of its own in between.
-    void AppendText(int field, std::string& out) const;
+    // Appends AsText(field) to `out` without a text of its own in between;
+    // the number of characters written as "?" because Windows-1252 lacks
+    // them.
+    std::size_t AppendText(int field, std::string& out) const;
+    // A text column's value as the driver gives it, in UTF-8 (other kinds:
+    // AsText).
+    std::string AsUtf8(int field) const;
     DateValue AsDate(int field) const;
     TimeValue AsTime(int field) const;
     TimestampValue AsTimestamp(int field) const;

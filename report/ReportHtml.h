@@ -1,0 +1,13 @@
+#pragma once
+// The migration report as one self-contained HTML page: inline CSS and SVG,
+// no script and nothing fetched, laid out for A4 with each section starting
+// a page of its own when printed.
+#include <string>
+
+#include "report/MigrationReport.h"
+
+namespace quillmere {
+
+std::string ReportHtml(const MigrationReport& report);
+
+}  // namespace quillmere

@@ -1,0 +1,74 @@
+#include "report/ReportRun.h"
+
+#include <vector>
+
+#include "platform/FileBytes.h"
+#include "platform/Files.h"
+#include "report/ReportHtml.h"
+#include "report/ReportJson.h"
+#include "report/Sha256.h"
+
+namespace quillmere {
+
+std::string ReportJsonPath(const std::string& archivePath) {
+    return ArchiveStem(archivePath) + ".report.json";
+}
+
+std::string ReportHtmlPath(const std::string& archivePath) {
+    return ArchiveStem(archivePath) + ".report.html";
+}
+
+std::function<void(std::string_view, bool)> ReportRun::AddTable(Ledger ledger,
+                                                                const std::string& fileName,
+                                                                const std::string& path) {
+    TableScan& scan = *scans_.emplace_back(MakeTableScan(ledger, fileName, dates_));
+    paths_.push_back(path);
+    // Each scan is only ever fed by its own table's job.
+    return [&scan](std::string_view block, bool last) {
+        scan.Feed(block);
+        if (last) {
+            scan.Finish();
+        }
+    };
+}
+
+void ReportRun::CompleteFromFiles() {
+    for (std::size_t i = 0; i < scans_.size(); ++i) {
+        TableScan& scan = *scans_[i];
+        if (scan.Complete()) {
+            continue;
+        }
+        scan.Restart();
+        FileBytes file(paths_[i]);
+        std::vector<std::uint8_t> block(1 << 16);
+        for (;;) {
+            const std::size_t got = file.Read(block.data(), block.size());
+            if (got == 0) {
+                break;
+            }
+            scan.Feed(std::string_view(reinterpret_cast<const char*>(block.data()), got));
+        }
+        scan.Finish();
+    }
+}
+
+ReportOutcome ReportRun::Write(ReportHeader header, const std::string& archivePath,
+                               const ControlTotals& totals,
+                               const std::vector<std::string>& categoryOrder) {
+    header.archiveName = BareFileName(archivePath);
+    header.archiveBytes = static_cast<long long>(FileBytes(archivePath).Size());
+    header.archiveSha256 = FileSha256(archivePath);
+    report_ = MakeMigrationReport(std::move(header), scans_, totals, categoryOrder);
+
+    ReportOutcome outcome;
+    outcome.errors = report_.Count(Severity::Error);
+    outcome.warnings = report_.Count(Severity::Warning);
+    outcome.notes = report_.Count(Severity::Note);
+    outcome.jsonPath = ReportJsonPath(archivePath);
+    outcome.htmlPath = ReportHtmlPath(archivePath);
+    WriteWholeFile(outcome.jsonPath, ReportJson(report_));
+    WriteWholeFile(outcome.htmlPath, ReportHtml(report_));
+    return outcome;
+}
+
+}  // namespace quillmere
