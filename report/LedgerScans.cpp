@@ -195,8 +195,12 @@ void TransactionsScan::Record(const LineFields& fields, long long number) {
     if (!outstanding.empty()) {
         const int band = AgeBand(date, dates_.exportDate);
         if (ReducesOutstanding(type)) {
-            owed.outstanding.Subtract(outstanding);
-            owed.bands[band].Subtract(outstanding);
+            // Sage keeps these amounts positive; books that keep them as
+            // negative amounts reduce what is owed just the same.
+            const std::string_view magnitude =
+                outstanding.front() == '-' ? outstanding.substr(1) : outstanding;
+            owed.outstanding.Subtract(magnitude);
+            owed.bands[band].Subtract(magnitude);
         } else {
             owed.outstanding.Add(outstanding);
             owed.bands[band].Add(outstanding);

@@ -226,7 +226,8 @@ std::unique_ptr<TableScan> MakeTableScan(Ledger ledger, const std::string& fileN
                                          const DateReading& dates);
 
 // Whether a transaction of this type reduces what is owed (credit notes and
-// payments on account): its OUTSTANDING is subtracted.
+// payments on account): its OUTSTANDING is subtracted (its magnitude, so
+// that a negative amount reduces the debt too).
 bool ReducesOutstanding(std::string_view type);
 
 // The age band of a transaction dated `date` at the export date: 0 Current
