@@ -129,6 +129,9 @@ void TfrmMain::cmdFinishClick() {
     Log("Export completed");
     FinishControlTotals(totals, archivePath);
 
+    if (!ConfirmSend(archivePath)) {
+        return;
+    }
     SubmitArchive(archivePath);
 }
 
