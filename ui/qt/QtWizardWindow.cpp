@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -429,7 +430,15 @@ SendChoice QtWizardWindow::askBeforeSending(const SendQuestion& question) {
     box.setDefaultButton(keep);
     box.setEscapeButton(keep);
     keep->setFocus(Qt::OtherFocusReason);
+    // The window gets its focus back when the box goes, not only when a
+    // window manager hands the activation back: the user reads the status
+    // lines next, and Escape must still reach Cancel.
+    QPointer<QWidget> focus = QApplication::focusWidget();
     box.exec();
+    activateWindow();
+    if (focus && focus->isEnabled() && focus->isVisible()) {
+        focus->setFocus(Qt::OtherFocusReason);
+    }
     if (box.clickedButton() == send) {
         return SendChoice::SendAnyway;
     }
