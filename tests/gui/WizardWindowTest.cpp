@@ -226,9 +226,8 @@ TEST_F(WizardWindow, TheQuestionBeforeSendingKeepsTheArchiveUnlessSendIsPressed)
             }
             defaultButton =
                 box->defaultButton() ? box->defaultButton()->objectName().toStdString() : "";
-            focus = QApplication::focusWidget()
-                        ? QApplication::focusWidget()->objectName().toStdString()
-                        : "";
+            // The box's own focus child: whether the box is active yet depends on timing.
+            focus = box->focusWidget() ? box->focusWidget()->objectName().toStdString() : "";
             c.act(box);
         });
         EXPECT_EQ(window.askBeforeSending(question), c.expected);
