@@ -76,10 +76,15 @@ const char* ExportUsage() {
            "  --check               check everything a run needs, exporting nothing: the\n"
            "                        data source, the home directory and companies, the\n"
            "                        login, the tables, the work directory, the service\n"
+           "  --review              export and write the migration report, then stop\n"
+           "                        without sending; the archive is kept for --resend\n"
+           "  --strict              do not send when the migration report found errors\n"
+           "                        (warnings do not count); the archive is kept\n"
            "  --resend ARCHIVE      send a kept archive again, without connecting to Sage\n"
            "  --help, --version\n"
-           "Exit status: 0 finished (file accepted, or upload suppressed), 1 a check or a\n"
-           "step failed, 2 bad usage, 3 the service refused the file.\n";
+           "Exit status: 0 finished (file accepted, upload suppressed, or kept by\n"
+           "--review), 1 a check or a step failed, 2 bad usage, 3 the service refused the\n"
+           "file, 4 not sent: --strict and the migration report found errors.\n";
 }
 
 std::optional<int> VersionIndexFor(const std::string& value) {
@@ -160,6 +165,10 @@ ExportOptions ParseExportOptions(int argc, char** argv) {
             options.check = flag();
         } else if (name == "--summary") {
             options.summary = flag();
+        } else if (name == "--review") {
+            options.review = flag();
+        } else if (name == "--strict") {
+            options.strict = flag();
         } else if (name == "--resend") {
             const std::string v = value();
             if (v.empty()) {
@@ -181,6 +190,13 @@ ExportOptions ParseExportOptions(int argc, char** argv) {
     if (options.resend && (options.check || options.noUpload)) {
         throw UsageError(std::string("--resend cannot go with ") +
                          (options.check ? "--check" : "--no-upload"));
+    }
+    for (const auto& [given, other] :
+         {std::pair{options.review, "--review"}, std::pair{options.strict, "--strict"}}) {
+        if (given && (options.resend || options.check)) {
+            throw UsageError(std::string(options.resend ? "--resend" : "--check") +
+                             " cannot go with " + other);
+        }
     }
     if (!options.help && !options.version && !options.resend) {
         if (!versionGiven) {

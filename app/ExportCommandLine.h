@@ -27,12 +27,17 @@ struct ExportOptions {
     std::optional<std::string> resend;
     // --summary: print the control totals at the end (also on a terminal).
     bool summary = false;
+    // --review: export and write the report, then keep the archive unsent.
+    bool review = false;
+    // --strict: keep the archive unsent when the migration report found errors.
+    bool strict = false;
 };
 
 // Parses the options; raises UsageError for an unknown option, a missing
 // value, a version that is not in the list, a chart that is not a number or
 // a missing --sage-version or --user (unless --help or --version is given;
-// --check needs no --user, --resend neither of them).
+// --check needs no --user, --resend neither of them). --resend and --check
+// export nothing, so they take neither --review nor --strict.
 // An error text never repeats the value given with an unknown option, so a
 // secret typed as "--password=..." is not printed back.
 ExportOptions ParseExportOptions(int argc, char** argv);

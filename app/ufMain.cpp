@@ -219,6 +219,11 @@ void TfrmMain::cmdBackClick() {
 }
 
 void TfrmMain::cmdCancelClick() {
+    // Once the archive is kept unsent there is nothing left to cancel.
+    if (KeptArchive) {
+        RequestClose();
+        return;
+    }
     if (view_.messageBox("Are you sure you wish to cancel?", MsgType::Confirmation,
                          MsgButtons::YesNo) == MsgResult::Yes) {
         RequestClose();

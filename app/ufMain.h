@@ -95,6 +95,18 @@ class TfrmMain {
     // the program.
     bool UploadSuppressed() const;
 
+    // Before the upload (ufMainConfirm.cpp): when the migration report of
+    // the run found errors or warnings and the upload is not suppressed,
+    // asks the user whether to send the archive. True to send it; false when
+    // the user keeps it, which the status memo and the log say (KeptArchive).
+    bool ConfirmSend(const std::string& archivePath);
+    // Keeps the archive of every run unsent, without a question, once the
+    // export and its report are written (the command line's --review).
+    bool ReviewOnly = false;
+    // The archive the user chose not to send (or ReviewOnly kept): the run
+    // is over, and Cancel closes the window without a question.
+    std::optional<std::string> KeptArchive;
+
     // The control totals of the last export run (ufMainTotals.cpp): begun
     // before the first table, written beside the archive after the last,
     // with a warning when a figure does not agree with the data source.
@@ -160,6 +172,8 @@ class TfrmMain {
 
   private:
     void LeaveVersionPage();
+    // Leaves the run's archive unsent: status lines, log lines, KeptArchive.
+    void KeepArchive(const std::string& archivePath, const std::string& why);
     // Writes the text of a failure the general error report shows to the log.
     void LogFailure(const std::string& text);
     void CloseNow();

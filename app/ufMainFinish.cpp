@@ -138,6 +138,9 @@ void TfrmMain::cmdFinishClick() {
     FinishControlTotals(totals, archivePath);
     WriteMigrationReport(report, totals, archivePath, startedAt);
 
+    if (!ConfirmSend(archivePath)) {
+        return;
+    }
     SubmitArchive(archivePath);
 }
 

@@ -28,6 +28,8 @@ class QuietView : public WizardView {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         return MsgResult::OK;
     }
+    // Timed as an unattended run goes: on to the upload without a pause.
+    SendChoice askBeforeSending(const SendQuestion&) override { return SendChoice::SendAnyway; }
     void errorReport(const std::string&, const std::string& text) override {
         std::fprintf(stderr, "error: %s\n", text.c_str());
         failed = true;

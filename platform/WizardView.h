@@ -17,6 +17,18 @@ enum class MsgType { Warning, Error, Information, Confirmation };
 enum class MsgButtons { OK, YesNo };
 enum class MsgResult { OK, Yes, No };
 
+// The question asked before an upload when the migration report of the
+// export found errors or warnings.
+struct SendQuestion {
+    int errors = 0;
+    int warnings = 0;
+    std::string reportPath;  // the report's HTML page
+    std::string text;        // the question as the page flow words it
+};
+// The answer: "Send anyway", "Open the report", "Don't send (keep the
+// archive)". Closing the dialog any other way keeps the archive.
+enum class SendChoice { SendAnyway, OpenReport, KeepArchive };
+
 // The title of a message box of the given type: "Warning", "Error", ...
 const char* MsgTypeTitle(MsgType type);
 
@@ -26,6 +38,10 @@ public:
 
     // Modal message box titled by its type; returns the button pressed.
     virtual MsgResult messageBox(const std::string& text, MsgType type, MsgButtons buttons) = 0;
+
+    // The question before sending (Windows: a task dialog), modal; the
+    // button pressed. Asked again after OpenReport.
+    virtual SendChoice askBeforeSending(const SendQuestion& question) = 0;
 
     // The general error report: a box titled `title` with the error icon and OK.
     virtual void errorReport(const std::string& title, const std::string& text) = 0;

@@ -88,6 +88,24 @@ TEST(ExportOptions, EveryOptionWithItsValue) {
     EXPECT_EQ(bare.workDir, "");
 }
 
+TEST(ExportOptions, ReviewAndStrictGoWithAnExportAndWithEachOther) {
+    const ExportOptions both =
+        Parse({"--sage-version", "17", "--user", "u", "--review", "--strict", "--no-upload"});
+    EXPECT_TRUE(both.review);
+    EXPECT_TRUE(both.strict);
+    EXPECT_TRUE(both.noUpload);
+    const ExportOptions strict = Parse({"--sage-version", "17", "--user", "u", "--strict"});
+    EXPECT_FALSE(strict.review);
+    EXPECT_TRUE(strict.strict);
+    const ExportOptions none = Parse({"--sage-version", "17", "--user", "u"});
+    EXPECT_FALSE(none.review || none.strict);
+    // The usage text names both and the status that --strict adds.
+    const std::string usage = ExportUsage();
+    for (const char* word : {"--review", "--strict", "4 not sent"}) {
+        EXPECT_NE(usage.find(word), std::string::npos) << word;
+    }
+}
+
 TEST(ExportOptions, RelativeDirectoriesBecomeAbsolute) {
     // The log and the messages name the directories as a folder browser
     // returns them.
@@ -129,6 +147,12 @@ TEST(ExportOptions, BadCommandLines) {
         {{"--sage-version", "17", "--user", "u", "--home", ""}, "--home needs a directory"},
         {{"--sage-version", "17", "--user", "u", "--frobnicate"}, "unknown option: --frobnicate"},
         {{"--sage-version", "17", "--user", "u", "stray"}, "unexpected argument: stray"},
+        {{"--sage-version", "17", "--user", "u", "--review=yes"}, "--review takes no value"},
+        // --resend and --check export nothing: there is nothing to review.
+        {{"--resend", "a.zip", "--review"}, "--resend cannot go with --review"},
+        {{"--strict", "--resend", "a.zip"}, "--resend cannot go with --strict"},
+        {{"--sage-version", "17", "--check", "--strict"}, "--check cannot go with --strict"},
+        {{"--sage-version", "17", "--check", "--review"}, "--check cannot go with --review"},
         // A secret typed on the command line is not printed back.
         {{"--sage-version", "17", "--user", "u", "--password=letmein"},
          "unknown option: --password"},

@@ -248,6 +248,90 @@ TEST_F(ExportRun, NoUploadLeavesTheArchiveAndAsksNothingOfTheService) {
     EXPECT_TRUE(std::regex_match(log(), std::regex(LogToExport + "Wizard Finished\r\n"))) << log();
 }
 
+// The status lines of a run that kept its archive unsent.
+std::string KeptMemo(const std::string& archive) {
+    return "The archive was not sent\\.\nIt is kept as " + Literal(archive) +
+           "\nIt can be sent later: the wizard offers to send it when it next starts\\.\n";
+}
+
+// The migration report's line on standard error, when the run wrote a report.
+const std::string ReportLine =
+    "Migration report: [0-9]+ errors?, [0-9]+ warnings?, [0-9]+ notes?: .*\\.report\\.html "
+    "\\(.*\\.report\\.json\\)\n";
+
+// --review: the export and its report, nothing sent; the message gives the
+// command that sends the archive later, and that command sends it.
+TEST_F(ExportRun, ReviewKeepsTheArchiveAndSaysHowToSendIt) {
+    StandInService service;
+    for (const bool noUpload : {false, true}) {
+        SCOPED_TRACE(noUpload ? "--review --no-upload" : "--review");
+        std::vector<std::string> extra = {"--review"};
+        if (noUpload) {
+            extra.push_back("--no-upload");
+        }
+        const int before = service.requestCount();
+        const ProgramResult r = runChecked(road(service, extra));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(service.requestCount(), before);
+        const auto archives = FilesIn(work, ".zip");
+        ASSERT_EQ(archives.size(), 1u);
+        const std::string& archive = archives[0];
+        EXPECT_TRUE(std::regex_match(r.out, std::regex(ExportMemo + KeptMemo(archive)))) << r.out;
+        // The report's line exactly when the run wrote a report.
+        const bool reported = !FilesIn(work, ".html").empty();
+        EXPECT_TRUE(std::regex_match(
+            r.err,
+            std::regex(std::string(Located) + (reported ? ReportLine : "") +
+                       "Not sent \\(--review\\): the archive is kept as " + Literal(archive) +
+                       "\nTo send it: quillmere-export --resend \"" + Literal(archive) + "\"\n")))
+            << r.err;
+        EXPECT_TRUE(std::regex_match(
+            log(),
+            std::regex(LogToExport.substr(0, LogToExport.rfind("Call API")) +
+                       "Not sent: kept for review\r\nArchive kept: " + Literal(archive) + "\r\n")))
+            << log();
+        EXPECT_EQ(browserAddress(std::chrono::milliseconds(300)), "");
+
+        // The command it names sends the archive.
+        ProgramRun resend = road(service);
+        resend.args = {"--resend",  archive,          "--work-dir",
+                       work,        "--service-url",  service.baseUrl(),
+                       "--ca-file", service.caFile(), "--no-browser"};
+        const ProgramResult sent = runChecked(resend);
+        EXPECT_EQ(sent.status, 0) << sent.err;
+        EXPECT_EQ(service.requestCount(), before + 1);
+        EXPECT_FALSE(fs::exists(archive));
+        fs::remove_all(work);
+        fs::create_directory(work);
+    }
+}
+
+// --strict: the test books' nominal balances do not add up to zero, an error
+// of the migration report, so the archive is kept and the run ends with 4.
+TEST_F(ExportRun, StrictKeepsTheArchiveWhenTheReportFoundErrors) {
+    StandInService service;
+    const ProgramResult r = runChecked(road(service, {"--strict"}));
+    EXPECT_EQ(r.status, 4) << r.err;
+    EXPECT_EQ(service.requestCount(), 0);
+    const auto archives = FilesIn(work, ".zip");
+    ASSERT_EQ(archives.size(), 1u);
+    const std::string& archive = archives[0];
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(ExportMemo + KeptMemo(archive)))) << r.out;
+    std::smatch errors;
+    ASSERT_TRUE(std::regex_match(
+        r.err, errors,
+        std::regex(std::string(Located) +
+                   "Migration report: ([0-9]+) errors?, [0-9]+ warnings?, [0-9]+ notes?: .*\n"
+                   "Not sent \\(--strict\\): the migration report found ([0-9]+) errors?; the "
+                   "archive is kept as " +
+                   Literal(archive) + "\nTo send it: quillmere-export --resend \"" +
+                   Literal(archive) + "\"\n")))
+        << r.err;
+    EXPECT_EQ(errors[1], errors[2]);
+    EXPECT_NE(errors[1], "0");
+    EXPECT_EQ(browserAddress(std::chrono::milliseconds(300)), "");
+}
+
 TEST_F(ExportRun, ARefusedFileExitsWithThreeAndKeepsTheArchive) {
     StandInService service("refuse");
     const ProgramResult r = runChecked(road(service));

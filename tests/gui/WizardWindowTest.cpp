@@ -1,15 +1,20 @@
 // The real window on the offscreen platform, driven by object name.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
 
+#include "app/SendDecision.h"
 #include "app/ufMain.h"
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
@@ -176,6 +181,107 @@ TEST_F(WizardWindow, TheFocusNeverLandsOnCancelByItself) {
     QTest::mouseClick(button("cmdBack"), Qt::LeftButton);
     EXPECT_TRUE(button("cmdNext")->isDefault());
     EXPECT_FALSE(button("cmdFinish")->isDefault());
+}
+
+// The question before sending: three buttons, the warning icon, and every
+// way out but "Send anyway" and "Open the report" keeps the archive.
+TEST_F(WizardWindow, TheQuestionBeforeSendingKeepsTheArchiveUnlessSendIsPressed) {
+    open();
+    const SendQuestion question{2, 1, "/w/a.report.html", "The migration report found 2 errors"};
+    struct Case {
+        const char* what;
+        std::function<void(QMessageBox*)> act;
+        SendChoice expected;
+    } const cases[] = {
+        {"Send anyway", [](QMessageBox* b) { b->findChild<QPushButton*>("SendAnyway")->click(); },
+         SendChoice::SendAnyway},
+        {"Open the report",
+         [](QMessageBox* b) { b->findChild<QPushButton*>("OpenReport")->click(); },
+         SendChoice::OpenReport},
+        {"Don't send", [](QMessageBox* b) { b->findChild<QPushButton*>("KeepArchive")->click(); },
+         SendChoice::KeepArchive},
+        {"Escape", [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Escape); },
+         SendChoice::KeepArchive},
+        {"Enter", [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Return); },
+         SendChoice::KeepArchive},
+        {"close box", [](QMessageBox* b) { b->close(); }, SendChoice::KeepArchive},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> texts;
+        std::string title, text, focus, defaultButton;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        bool seen = false;
+        test::WhenModalShows([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box) {
+                return;
+            }
+            seen = true;
+            title = box->windowTitle().toStdString();
+            text = box->text().toStdString();
+            icon = box->icon();
+            for (const char* name : {"SendAnyway", "OpenReport", "KeepArchive"}) {
+                texts.push_back(box->findChild<QPushButton*>(name)->text().toStdString());
+            }
+            defaultButton =
+                box->defaultButton() ? box->defaultButton()->objectName().toStdString() : "";
+            // The box's own focus child: whether the box is active yet depends on timing.
+            focus = box->focusWidget() ? box->focusWidget()->objectName().toStdString() : "";
+            c.act(box);
+        });
+        EXPECT_EQ(window.askBeforeSending(question), c.expected);
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(title, SendQuestionTitle);
+        EXPECT_EQ(text, question.text);
+        EXPECT_EQ(icon, QMessageBox::Warning);
+        EXPECT_EQ(texts, (std::vector<std::string>{"&Send anyway", "&Open the report",
+                                                   "&Don't send (keep the archive)"}));
+        EXPECT_EQ(defaultButton, "KeepArchive");
+        EXPECT_EQ(focus, "KeepArchive");
+    }
+}
+
+// Kept after the export run: the status lines show, the focus is on a control
+// that can take it, and Escape (Cancel) closes the window without a question.
+TEST_F(WizardWindow, AKeptArchiveLeavesTheWindowOpenUntilCancel) {
+    open();
+    // The finish page as the export run leaves it before the upload.
+    WizardView& view = window;
+    view.setActivePage(tabOptions);
+    form.UpdateButtons();
+    button("cmdFinish")->setFocus();
+    view.setVisible("txtStatus", true);
+    view.setVisible("pbMain", true);
+    view.setEnabled("cmdFinish", false);
+    view.setEnabled("cmdBack", false);
+    form.LogFileName = exeDir / "WizardDebug.log";
+    form.LastReport = ReportOutcome{1, 0, 0, exeDir / "a.report.html", exeDir / "a.report.json"};
+    test::WhenModalShows([](QWidget* w) {
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            box->findChild<QPushButton*>("KeepArchive")->click();
+        }
+    });
+    bool send = true;
+    form.Dispatch([&] { send = form.ConfirmSend(exeDir / "a.zip"); });
+    EXPECT_FALSE(send);
+    EXPECT_TRUE(window.isVisible());
+    const std::string status =
+        window.findChild<QPlainTextEdit*>("txtStatus")->toPlainText().toStdString();
+    EXPECT_NE(status.find("The archive was not sent.\nIt is kept as " + (exeDir / "a.zip")),
+              std::string::npos)
+        << status;
+    EXPECT_FALSE(button("cmdFinish")->isEnabled());
+    EXPECT_FALSE(button("cmdBack")->isEnabled());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(focus->isEnabled()) << focus->objectName().toStdString();
+    EXPECT_TRUE(focus->isVisible()) << focus->objectName().toStdString();
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(form.Closed());
 }
 
 }  // namespace

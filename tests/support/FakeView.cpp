@@ -46,6 +46,17 @@ MsgResult FakeView::messageBox(const std::string& text, MsgType type, MsgButtons
     return answer;
 }
 
+SendChoice FakeView::askBeforeSending(const SendQuestion& question) {
+    sendQuestions.push_back(question);
+    calls.push_back("ask before sending: " + question.text);
+    SendChoice answer = SendChoice::KeepArchive;
+    if (!sendAnswers.empty()) {
+        answer = sendAnswers.front();
+        sendAnswers.pop_front();
+    }
+    return answer;
+}
+
 void FakeView::errorReport(const std::string& title, const std::string& text) {
     errorReports.push_back(text);
     calls.push_back("report " + title + ": " + text);

@@ -52,12 +52,15 @@ class FakeView : public WizardView {
     std::deque<std::optional<int>> directoryAnswers;
     std::deque<std::optional<int>> companyAnswers;
     std::deque<int> chartAnswers;
+    // Answers to the question before sending; when empty: KeepArchive.
+    std::deque<SendChoice> sendAnswers;
 
     // What the choosers were shown.
     std::vector<std::string> browseStarts;
     std::vector<std::vector<std::string>> directoryChoices;
     std::vector<std::vector<std::pair<std::string, std::string>>> companyChoices;
     std::vector<std::vector<std::string>> chartChoices;
+    std::vector<SendQuestion> sendQuestions;
 
     // Runs at every pump (e.g. to press a button in the middle of a run).
     std::function<void()> onPump;
@@ -65,6 +68,7 @@ class FakeView : public WizardView {
     void selectVersion(int index);  // picks an entry as the user would (no event)
 
     MsgResult messageBox(const std::string& text, MsgType type, MsgButtons buttons) override;
+    SendChoice askBeforeSending(const SendQuestion& question) override;
     void errorReport(const std::string& title, const std::string& text) override;
     int pageCount() const override { return 5; }
     int activePage() const override { return page; }

@@ -95,6 +95,12 @@ MsgResult HeadlessView::messageBox(const std::string& text, MsgType type, MsgBut
     return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::OK;
 }
 
+SendChoice HeadlessView::askBeforeSending(const SendQuestion& question) {
+    // No one to ask: the front end prints the report's counts and paths
+    // after the run, whatever the answer.
+    return keepOnErrors && question.errors > 0 ? SendChoice::KeepArchive : SendChoice::SendAnyway;
+}
+
 void HeadlessView::errorReport(const std::string&, const std::string& text) {
     clearProgress();
     err_ << "Error: " << TerminalLines(text) << std::endl;

@@ -25,6 +25,9 @@ class HeadlessView : public WizardView {
     std::optional<std::string> folder;   // what the folder browser picks
     std::optional<std::string> company;  // the company chooser's name
     std::optional<int> chart;            // the chart chooser's chart number
+    // The question before sending: send anyway, unless this is set and the
+    // migration report found errors (--strict; warnings do not count).
+    bool keepOnErrors = false;
 
     // The close box: a pump that finds `interruptPending` true calls
     // `onClose` (the front end's TfrmMain::RequestClose).
@@ -43,6 +46,7 @@ class HeadlessView : public WizardView {
     void clearProgress();
 
     MsgResult messageBox(const std::string& text, MsgType type, MsgButtons buttons) override;
+    SendChoice askBeforeSending(const SendQuestion& question) override;
     void errorReport(const std::string& title, const std::string& text) override;
     int pageCount() const override { return 5; }
     int activePage() const override { return page_; }

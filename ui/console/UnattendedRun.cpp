@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "app/SendDecision.h"
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
 #include "export/UnsentArchive.h"
@@ -108,6 +109,21 @@ int SubmissionStatus(Walk& walk, HeadlessView& view, bool failed, std::ostream& 
     return failed ? ExitRefused : ExitFinished;
 }
 
+// A run that kept its archive unsent (--review, or --strict and errors in
+// the migration report): why, and the command that sends it later.
+int KeptStatus(const ExportOptions& options, const TfrmMain& form, std::ostream& err) {
+    const std::string& archive = *form.KeptArchive;
+    if (options.review) {
+        err << "Not sent (--review): the archive is kept as " << archive << "\n";
+    } else {
+        err << "Not sent (--strict): the migration report found "
+            << Counted(form.LastReport ? form.LastReport->errors : 0, "error")
+            << "; the archive is kept as " << archive << "\n";
+    }
+    err << "To send it: quillmere-export --resend \"" << archive << "\"" << std::endl;
+    return options.review ? ExitFinished : ExitNotSent;
+}
+
 // --resend: the submission of a normal run for a kept archive, without Sage.
 int Resend(const ExportOptions& options, Walk& walk, HeadlessView& view, System& system,
            std::ostream& out) {
@@ -138,6 +154,8 @@ int RunUnattended(const ExportOptions& options, const std::string& password, Hea
     }
     form.HTTPRIO1.HTTPWebNode1.CAFile = options.caFile;
     form.NoUpload = options.noUpload;
+    form.ReviewOnly = options.review;
+    view.keepOnErrors = options.strict;
     view.folder = options.home;
     view.company = options.company;
     view.chart = options.chart;
@@ -187,8 +205,15 @@ int RunUnattended(const ExportOptions& options, const std::string& password, Hea
     // their end; a failure leaves it open.
     const int errors = view.errorsShown();
     form.Dispatch(&TfrmMain::cmdFinishClick);
+    view.clearProgress();
+    if (form.LastReport) {
+        err << ReportCountsLine(*form.LastReport) << std::endl;
+    }
     if (options.summary && form.LastTotals) {
         out << "\n" << form.LastTotals->Text() << std::endl;
+    }
+    if (form.KeptArchive && view.errorsShown() == errors) {
+        return KeptStatus(options, form, err);
     }
     return SubmissionStatus(walk, view, view.errorsShown() != errors, out);
 }

@@ -12,12 +12,14 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "app/SendDecision.h"
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
@@ -407,6 +409,43 @@ MsgResult QtWizardWindow::messageBox(const std::string& text, MsgType type, MsgB
     box.setEscapeButton(ok);
     box.exec();
     return MsgResult::OK;
+}
+
+SendChoice QtWizardWindow::askBeforeSending(const SendQuestion& question) {
+    QMessageBox box(this);
+    box.setObjectName("sendQuestion");
+    box.setWindowTitle(SendQuestionTitle);
+    box.setIcon(QMessageBox::Warning);
+    box.setText(DisplayText(question.text));
+    // Buttons of their own roles, in this order; none of them is a plain
+    // "accept", so that Enter after a stray Finish sends nothing.
+    QPushButton* send =
+        box.addButton(QString("&") + SendAnywayCaption, QMessageBox::DestructiveRole);
+    QPushButton* open = box.addButton(QString("&") + OpenReportCaption, QMessageBox::ActionRole);
+    QPushButton* keep = box.addButton(QString("&") + KeepArchiveCaption, QMessageBox::RejectRole);
+    send->setObjectName("SendAnyway");
+    open->setObjectName("OpenReport");
+    keep->setObjectName("KeepArchive");
+    // Enter, Escape and the close box all keep the archive.
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    keep->setFocus(Qt::OtherFocusReason);
+    // The window gets its focus back when the box goes, not only when a
+    // window manager hands the activation back: the user reads the status
+    // lines next, and Escape must still reach Cancel.
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    box.exec();
+    activateWindow();
+    if (focus && focus->isEnabled() && focus->isVisible()) {
+        focus->setFocus(Qt::OtherFocusReason);
+    }
+    if (box.clickedButton() == send) {
+        return SendChoice::SendAnyway;
+    }
+    if (box.clickedButton() == open) {
+        return SendChoice::OpenReport;
+    }
+    return SendChoice::KeepArchive;
 }
 
 void QtWizardWindow::errorReport(const std::string& title, const std::string& text) {

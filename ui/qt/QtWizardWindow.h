@@ -35,6 +35,7 @@ class QtWizardWindow : public QDialog, public WizardView {
 
     // WizardView
     MsgResult messageBox(const std::string& text, MsgType type, MsgButtons buttons) override;
+    SendChoice askBeforeSending(const SendQuestion& question) override;
     void errorReport(const std::string& title, const std::string& text) override;
     int pageCount() const override;
     int activePage() const override;

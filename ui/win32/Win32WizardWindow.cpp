@@ -3,8 +3,10 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <iterator>
 #include <string>
 
+#include "app/SendDecision.h"
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
@@ -402,6 +404,85 @@ MsgResult Win32WizardWindow::messageBox(const std::string& text, MsgType type, M
         return answer == IDYES ? MsgResult::Yes : MsgResult::No;
     }
     return MsgResult::OK;
+}
+
+namespace {
+
+// The question's buttons. Any other way out of the dialog (Escape, the close
+// box, IDCANCEL) keeps the archive.
+constexpr int IdSendAnyway = 101;
+constexpr int IdOpenReport = 102;
+constexpr int IdKeepArchive = 103;
+
+// The answers of the message box that stands in for the task dialog.
+constexpr const char* MessageBoxChoices =
+    "Yes: send anyway.\nNo: open the report.\nCancel: don't send (keep the archive).";
+
+using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+
+// TaskDialogIndirect lives in version 6 of the common controls only, which
+// the program's manifest asks for; looked up rather than imported, so that
+// a comctl32 without it (no manifest, an old system) still starts the
+// program and gets the message box below.
+TaskDialogIndirectFn FindTaskDialogIndirect() {
+    HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+    if (!comctl) {
+        return nullptr;
+    }
+    return reinterpret_cast<TaskDialogIndirectFn>(
+        reinterpret_cast<void*>(GetProcAddress(comctl, "TaskDialogIndirect")));
+}
+
+}  // namespace
+
+SendChoice Win32WizardWindow::askBeforeSending(const SendQuestion& question) {
+    const std::wstring title = Wide(SendQuestionTitle);
+    const std::wstring text = WindowsLines(question.text);
+    if (const TaskDialogIndirectFn taskDialog = FindTaskDialogIndirect()) {
+        const std::wstring send = Wide(SendAnywayCaption);
+        const std::wstring open = Wide(OpenReportCaption);
+        const std::wstring keep = Wide(KeepArchiveCaption);
+        const TASKDIALOG_BUTTON buttons[] = {
+            {IdSendAnyway, send.c_str()},
+            {IdOpenReport, open.c_str()},
+            {IdKeepArchive, keep.c_str()},
+        };
+        TASKDIALOGCONFIG config{};
+        config.cbSize = sizeof config;
+        config.hwndParent = owner();
+        // Command links: each caption on a line of its own, never cut off.
+        config.dwFlags =
+            TDF_USE_COMMAND_LINKS | TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+        config.pszWindowTitle = title.c_str();
+        config.pszMainIcon = TD_WARNING_ICON;
+        config.pszContent = text.c_str();
+        config.cButtons = static_cast<UINT>(std::size(buttons));
+        config.pButtons = buttons;
+        // Enter keeps the archive: sending takes a deliberate choice.
+        config.nDefaultButton = IdKeepArchive;
+        int pressed = 0;
+        if (SUCCEEDED(taskDialog(&config, &pressed, nullptr, nullptr))) {
+            switch (pressed) {
+                case IdSendAnyway:
+                    return SendChoice::SendAnyway;
+                case IdOpenReport:
+                    return SendChoice::OpenReport;
+                default:
+                    return SendChoice::KeepArchive;
+            }
+        }
+        // A task dialog that cannot be shown: the message box asks instead.
+    }
+    const std::wstring choices = text + L"\r\n\r\n" + WindowsLines(MessageBoxChoices);
+    switch (MessageBoxW(owner(), choices.c_str(), title.c_str(),
+                        MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3)) {
+        case IDYES:
+            return SendChoice::SendAnyway;
+        case IDNO:
+            return SendChoice::OpenReport;
+        default:
+            return SendChoice::KeepArchive;
+    }
 }
 
 void Win32WizardWindow::errorReport(const std::string& title, const std::string& text) {
