@@ -133,14 +133,15 @@ void TfrmMain::cmdFinishClick() {
     PumpMessages();
 
     view_.addStatusLine("Export from Sage Complete!");
-    view_.addStatusLine("Starting transfer of data");
     Log("Export completed");
     FinishControlTotals(totals, archivePath);
+    // The report is named before the transfer starts, and its findings are
+    // put to the user first.
     WriteMigrationReport(report, totals, archivePath, startedAt);
-
     if (!ConfirmSend(archivePath)) {
         return;
     }
+    view_.addStatusLine("Starting transfer of data");
     SubmitArchive(archivePath);
 }
 

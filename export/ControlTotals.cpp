@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "platform/odbc/OdbcQuery.h"
 #include "platform/odbc/OdbcSingleRow.h"
+#include "sage/ValueText.h"
 
 namespace quillmere {
 
@@ -50,7 +51,9 @@ Agreement Compare(const MoneyTotals& money, const odbc::SingleValue& source,
     const DecimalSum& written = money.written;
     const std::string text = source.text.value_or("0");
     if (source.floating) {
-        compared = text;
+        // A binary sum compares to the fourth place, as the tables write.
+        DecimalSum rounded;
+        compared = rounded.Add(DecimalValueText(text, '.')) ? rounded.Text() : text;
         const double difference =
             std::strtod(written.Text().c_str(), nullptr) - std::strtod(text.c_str(), nullptr);
         const double tolerance =

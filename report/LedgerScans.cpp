@@ -1,6 +1,7 @@
 #include "report/LedgerScans.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/CodePage.h"
 
@@ -50,6 +51,12 @@ std::uint64_t ReferenceHash(std::string_view type, std::string_view account,
 }
 
 }  // namespace
+
+std::string IsoDateText(const CivilDate& date) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
 
 void TableScan::Line(std::string_view line, long long number) {
     bytes_ += static_cast<long long>(line.size()) + 2;
@@ -184,7 +191,7 @@ void TransactionsScan::Record(const LineFields& fields, long long number) {
             last = date;
         }
         if (DaysSinceEpoch(*date) > exportDay_) {
-            futureDates.push_back({number, std::string(transaction), std::string(dateText)});
+            futureDates.push_back({number, std::string(transaction), IsoDateText(*date)});
         }
     }
     if (ledger() == Ledger::OtherTransactions) {

@@ -170,7 +170,7 @@ class TransactionsScan : public TableScan {
     long long transactions = 0;
     std::map<std::string, long long> types;
     std::optional<CivilDate> first, last;
-    std::vector<LineItem> futureDates;  // value: the date text
+    std::vector<LineItem> futureDates;  // value: the date, ISO
     std::vector<LineItem> noDates;      // value: the text, empty for none
     TextMap<Usage> accountsUsed;        // ACCOUNT, per transaction
     TextMap<Usage> nominalsUsed;        // NOMINAL, per journal line
@@ -220,6 +220,9 @@ class AllocationsScan : public TableScan {
   private:
     std::size_t reference_ = 0, bank_ = 0, amount_ = 0;
 };
+
+// An ISO date text (2026-12-11).
+std::string IsoDateText(const CivilDate& date);
 
 // The scan for a table of the export.
 std::unique_ptr<TableScan> MakeTableScan(Ledger ledger, const std::string& fileName,

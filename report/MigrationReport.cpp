@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 
 #include "platform/CodePage.h"
 
@@ -81,7 +82,9 @@ class Findings {
     }
 
   private:
-    std::vector<Finding> list_;
+    // A deque: the findings handed out stay where they are while more are
+    // added.
+    std::deque<Finding> list_;
 };
 
 struct Scans {
@@ -352,7 +355,7 @@ void CheckControlAccounts(const Scans& s, Findings& findings) {
         if (!(expected == control->balance)) {
             differs.items.push_back({{"account", Text(Utf8(control->code))},
                                      {"balance", Money(control->balance)},
-                                     {"ledgerTotal", Money(ledgerTotal)}});
+                                     {"ledgerTotal", Money(expected)}});
         }
     };
     compare(s.sales, DebtorsControlCode, "debtors control", "sales", debtors, false);
@@ -379,7 +382,7 @@ void CheckDates(const Scans& s, const ReportHeader& header, Findings& findings) 
             future.items.push_back({{"table", Text(scan->FileName())},
                                     {"line", Number(item.line)},
                                     {"transaction", Text(Utf8(item.transaction))},
-                                    {"date", Text(Utf8(item.value))}});
+                                    {"date", Text(item.value)}});
         }
         for (const LineItem& item : scan->noDates) {
             none.items.push_back({{"table", Text(scan->FileName())},
@@ -676,9 +679,7 @@ const char* SeverityName(Severity severity) {
 }
 
 std::string IsoDate(const CivilDate& date) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
+    return IsoDateText(date);
 }
 
 int MigrationReport::Count(Severity severity) const {

@@ -140,16 +140,26 @@ TEST_F(FinishExportRun, WritesTheEightTablesIntoTheArchiveAndDeletesTheLooseFile
     const std::time_t after = std::time(nullptr);
     ASSERT_EQ(view.errorReports, Lines{});
 
+    // The test books' report: their nominal balances do not add up, among
+    // others; the upload is suppressed, so nobody is asked.
+    const std::string report = exeDir / "AcmeTradingLtd_03022016_0905.report.";
+    const std::string counts = "(4 errors, 4 warnings, 4 notes)";
     Lines memo = TableMemo({4, 6, 4, 5, 13, 6, 5});
     memo.push_back("Export from Sage Complete!");
+    memo.push_back("Migration report " + counts + ": " + report + "html");
     memo.push_back("Starting transfer of data");
     EXPECT_EQ(view.statusLines, memo);
-    EXPECT_EQ(log(),
-              (Lines{"Starting Data Export...", "Closing Zip file and saving to disk",
-                     "Temp files deleted", "Export completed", "Call API", "Wizard Finished"}));
+    EXPECT_EQ(log(), (Lines{"Starting Data Export...", "Closing Zip file and saving to disk",
+                            "Temp files deleted", "Export completed",
+                            "Migration report written " + counts + ": " + report + "html and " +
+                                report + "json",
+                            "Call API", "Wizard Finished"}));
+    EXPECT_TRUE(view.sendQuestions.empty());
     EXPECT_EQ(view.chartChoices.size(), 1u);
     expectButtonsStayDisabled();
-    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.summary.txt",
+    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.report.html",
+                              "AcmeTradingLtd_03022016_0905.report.json",
+                              "AcmeTradingLtd_03022016_0905.summary.txt",
                               "AcmeTradingLtd_03022016_0905.zip"}));
 
     test::TempDir expected;
@@ -215,7 +225,17 @@ TEST_F(FinishExportRun, EmptyBooksGiveHeaderOnlyTablesAndTheSameMinuteReplacesTh
         const QJsonObject e = value.toObject();
         EXPECT_TRUE(e.value("matches_source").toBool()) << e.value("name").toString().toStdString();
     }
-    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.summary.txt",
+    // Empty books have nothing to report but their (empty) history, and
+    // their report replaces the first run's.
+    ASSERT_TRUE(second.LastReport);
+    EXPECT_EQ(second.LastReport->errors, 0);
+    EXPECT_EQ(second.LastReport->warnings, 0);
+    EXPECT_EQ(second.LastReport->notes, 1);
+    EXPECT_NE(test::FileText(second.LastReport->jsonPath).find("\"transactions\": 0"),
+              std::string::npos);
+    EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.report.html",
+                              "AcmeTradingLtd_03022016_0905.report.json",
+                              "AcmeTradingLtd_03022016_0905.summary.txt",
                               "AcmeTradingLtd_03022016_0905.zip"}));
 }
 

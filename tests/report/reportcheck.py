@@ -50,7 +50,7 @@ SEVERITY = {
     "duplicate-reference": "warning", "replaced-characters": "warning",
     "rounded-decimals": "warning",
     "control-account-missing": "note", "on-hold": "note", "over-credit-limit": "note",
-    "never-used": "note",
+    "never-used": "note", "history": "note", "control-totals-unchecked": "warning",
 }
 SEVERITIES = ["error", "warning", "note"]
 
@@ -58,9 +58,9 @@ SEVERITIES = ["error", "warning", "note"]
 # line as a number, the rest as text.
 ITEM_FIELDS = {
     "trial-balance": ["total"],
-    "unknown-account": ["table", "line", "transaction", "account"],
-    "unknown-nominal": ["table", "line", "transaction", "nominal"],
-    "unknown-bank": ["table", "line", "reference", "bankCode"],
+    "unknown-account": ["table", "line", "transaction", "account", "transactions"],
+    "unknown-nominal": ["table", "line", "transaction", "nominal", "lines"],
+    "unknown-bank": ["table", "line", "reference", "bankCode", "lines"],
     "no-category": ["account", "name"],
     "balance-outstanding": ["ledger", "account", "balance", "outstanding"],
     "debtors-control": ["account", "balance", "ledgerTotal"],
@@ -76,8 +76,12 @@ ITEM_FIELDS = {
     "replaced-characters": ["table", "column", "line", "source", "written"],
     "rounded-decimals": ["table", "column", "line", "source", "written"],
     "control-account-missing": ["ledger"],
+    "history": ["first", "last", "transactions"],
+    "control-totals-unchecked": ["table", "reason"],
 }
 MONEY_FIELDS = {"total", "balance", "outstanding", "ledgerTotal", "creditLimit"}
+# Whole numbers: JSON numbers in the report.
+COUNT_FIELDS = {"line", "transactions", "lines"}
 
 BANDS = ["Current", "31-60", "61-90", "91-120", "Older"]
 # Credit notes and payments on account take from what is owed.
@@ -191,7 +195,9 @@ class Transaction:
         self.outstanding = money(row["OUTSTANDING"])
 
     def signed_outstanding(self):
-        return -self.outstanding if self.type in SUBTRACTING else self.outstanding
+        # Credit notes and payments on account reduce what is owed by their
+        # amount, whichever sign the books keep it in.
+        return -abs(self.outstanding) if self.type in SUBTRACTING else self.outstanding
 
 
 class Books:
@@ -246,30 +252,42 @@ def findings(books, export_date):
     if total != 0:
         found["trial-balance"].append({"total": total})
 
+    # A code that names no account is one item per table: where it is first
+    # met, and how many transactions (journal lines, allocations) name it.
+    def grouped(code, items, count_name):
+        first = {}
+        for item, key in items:
+            if key in first:
+                first[key][count_name] += 1
+            else:
+                first[key] = dict(item, **{count_name: 1})
+        found[code].extend(first.values())
+
     known = {SALES_TX: sales, PURCHASE_TX: purchase, NOMINAL_TX: books.nominal}
     for table in TRANSACTION_TABLES:
+        grouped("unknown-account",
+                [({"table": table, "line": t.line, "transaction": t.number, "account": t.account},
+                  t.account) for t in books.transactions[table] if t.account not in known[table]],
+                "transactions")
+        grouped("unknown-nominal",
+                [({"table": table, "line": row.line, "transaction": row["TRANSACTION_NO"],
+                   "nominal": row["NOMINAL"]}, row["NOMINAL"])
+                 for row in books.rows(table) if row["NOMINAL"] not in books.nominal],
+                "lines")
         for t in books.transactions[table]:
-            if t.account not in known[table]:
-                found["unknown-account"].append(
-                    {"table": table, "line": t.line, "transaction": t.number, "account": t.account})
             if t.date is None:
                 found["no-date"].append(
                     {"table": table, "line": t.line, "transaction": t.number, "text": t.date_text})
             elif t.date > export_date:
                 found["future-date"].append({"table": table, "line": t.line, "transaction": t.number,
                                              "date": t.date.isoformat()})
-        for row in books.rows(table):
-            if row["NOMINAL"] not in books.nominal:
-                found["unknown-nominal"].append({"table": table, "line": row.line,
-                                                 "transaction": row["TRANSACTION_NO"],
-                                                 "nominal": row["NOMINAL"]})
 
     for table in (PAYMENTS, RECEIPTS):
-        for row in books.rows(table):
-            if row["BANK CODE"] not in books.nominal:
-                found["unknown-bank"].append({"table": table, "line": row.line,
-                                              "reference": row["REFERENCE"],
-                                              "bankCode": row["BANK CODE"]})
+        grouped("unknown-bank",
+                [({"table": table, "line": row.line, "reference": row["REFERENCE"],
+                   "bankCode": row["BANK CODE"]}, row["BANK CODE"])
+                 for row in books.rows(table) if row["BANK CODE"] not in books.nominal],
+                "lines")
 
     for row in books.rows(NOMINAL_CODES):
         if not row["CATEGORY"].strip():
@@ -336,6 +354,13 @@ def findings(books, export_date):
         if balance != ledger_total:
             found[code].append({"account": control["ACCOUNT_REF"], "balance": balance,
                                 "ledgerTotal": ledger_total})
+
+    # The history: always there, as a note.
+    transactions = [t for table in TRANSACTION_TABLES for t in books.transactions[table]]
+    dates = [t.date for t in transactions if t.date is not None]
+    found["history"].append({"first": min(dates).isoformat() if dates else None,
+                             "last": max(dates).isoformat() if dates else None,
+                             "transactions": len(transactions)})
     return found
 
 
@@ -349,7 +374,7 @@ def item_key(checks, code, item, figure):
         value = item[field]
         if field in MONEY_FIELDS:
             value = report_money(checks, f"{figure}.{field}", value)
-        elif field == "line":
+        elif field in COUNT_FIELDS:
             value = value if isinstance(value, int) else f"not a number: {value!r}"
         elif value is not None:
             value = str(value)
