@@ -225,12 +225,13 @@ TEST_F(FinishExportRun, EmptyBooksGiveHeaderOnlyTablesAndTheSameMinuteReplacesTh
         const QJsonObject e = value.toObject();
         EXPECT_TRUE(e.value("matches_source").toBool()) << e.value("name").toString().toStdString();
     }
-    // Empty books have nothing to report but their (empty) history, and
-    // their report replaces the first run's.
+    // Empty books have nothing to report but notes (their empty history,
+    // and no control account to compare with), and their report replaces
+    // the first run's.
     ASSERT_TRUE(second.LastReport);
     EXPECT_EQ(second.LastReport->errors, 0);
     EXPECT_EQ(second.LastReport->warnings, 0);
-    EXPECT_EQ(second.LastReport->notes, 1);
+    EXPECT_EQ(second.LastReport->notes, 2);
     EXPECT_NE(test::FileText(second.LastReport->jsonPath).find("\"transactions\": 0"),
               std::string::npos);
     EXPECT_EQ(files(), (Lines{"AcmeTradingLtd_03022016_0905.report.html",
