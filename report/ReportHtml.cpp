@@ -12,8 +12,10 @@ constexpr std::size_t ItemsShown = 10;
 
 constexpr const char* Style = R"(
 @page { size: A4; margin: 14mm 12mm; }
-body { font-family: "Segoe UI", "DejaVu Sans", Arial, sans-serif; font-size: 10pt;
-       color: #1d2530; margin: 0 auto; max-width: 190mm; }
+body { font-family: "Segoe UI", "DejaVu Sans", Arial, "Microsoft YaHei", "Noto Sans CJK SC",
+       "WenQuanYi Micro Hei", sans-serif; font-size: 10pt; color: #1d2530; margin: 0 auto;
+       max-width: 190mm; }
+@media screen { body { padding: 8mm 6mm; } }
 h1 { font-size: 17pt; margin: 0 0 2mm; }
 h2 { font-size: 13pt; border-bottom: 2px solid #2f5d8a; padding-bottom: 1mm; margin: 0 0 3mm; }
 h3 { font-size: 11pt; margin: 4mm 0 1mm; }
@@ -27,7 +29,7 @@ td.n, th.n { text-align: right; white-space: nowrap; font-variant-numeric: tabul
 tr.sub td { font-weight: 600; background: #f6f8fa; }
 tr.total td { font-weight: 700; border-top: 2px solid #1d2530; }
 thead { display: table-header-group; }
-tr { break-inside: avoid; page-break-inside: avoid; }
+tr, tbody.group { break-inside: avoid; page-break-inside: avoid; }
 dl { display: grid; grid-template-columns: 38mm 1fr; gap: 0.8mm 3mm; margin: 0 0 3mm; }
 dt { font-weight: 600; } dd { margin: 0; overflow-wrap: anywhere; }
 .mono { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 8.5pt; }
@@ -84,6 +86,12 @@ std::string Amount(const DecimalSum& sum) {
         }
     }
     return (negative ? "-" : "") + grouped + text.substr(point);
+}
+
+// A decimal text as Amount writes it; a text that is no number as it stands.
+std::string AmountText(const std::string& text) {
+    DecimalSum sum;
+    return sum.Add(text) ? Amount(sum) : text;
 }
 
 std::string Plural(long long n, const char* one, const char* many) {
@@ -203,15 +211,17 @@ void ControlTotalsSection(std::string& out, const MigrationReport& report) {
         "four places, the data source's sum is compared as that rounding gives it.</p>\n"
         "<table>\n<thead><tr>" +
         HeadCell("Figure") + HeadCell("Written", true) + HeadCell("Data source", true) +
-        HeadCell("") + "</tr></thead>\n<tbody>\n";
+        HeadCell("") + "</tr></thead>\n";
     for (const TableTotals& table : report.controlTotals.tables) {
-        out += "<tr class=\"sub\"><td colspan=\"4\">" + Escaped(table.fileName) + "</td></tr>\n";
+        // A table's figures stay on one page.
+        out += "<tbody class=\"group\">\n<tr class=\"sub\"><td colspan=\"4\">" +
+               Escaped(table.fileName) + "</td></tr>\n";
         out += "<tr>" + Cell("records") + Cell(std::to_string(table.records), true) +
                Cell(table.sourceRecords ? std::to_string(*table.sourceRecords) : "-", true) +
                Cell(AgreementText(table.recordsAgreement)) + "</tr>\n";
         for (const MoneyTotals& money : table.money) {
             out += "<tr>" + Cell(money.name) + Cell(Amount(money.written), true) +
-                   Cell(money.comparedSum.value_or("-"), true) +
+                   Cell(money.comparedSum ? AmountText(*money.comparedSum) : "-", true) +
                    Cell(std::string(AgreementText(money.agreement)) +
                         (money.roundedValues > 0
                              ? " (" + Plural(money.roundedValues, "value", "values") + " rounded)"
@@ -222,8 +232,9 @@ void ControlTotalsSection(std::string& out, const MigrationReport& report) {
             out +=
                 "<tr><td colspan=\"4\">not checked: " + Escaped(table.unchecked) + "</td></tr>\n";
         }
+        out += "</tbody>\n";
     }
-    out += "</tbody></table>\n</section>\n";
+    out += "</table>\n</section>\n";
 }
 
 void TrialBalanceSection(std::string& out, const MigrationReport& report) {
@@ -239,7 +250,8 @@ void TrialBalanceSection(std::string& out, const MigrationReport& report) {
             out += "<tr>" + Cell(line.account) + Cell(line.name) + Cell(amount(line.debit), true) +
                    Cell(amount(line.credit), true) + "</tr>\n";
         }
-        out += "<tr class=\"sub\"><td></td><td>Total " + Escaped(category.name) + "</td>" +
+        out += "<tr class=\"sub\"><td></td><td>Total " +
+               Escaped(category.name.empty() ? "(no category)" : category.name) + "</td>" +
                Cell(Amount(category.debit), true) + Cell(Amount(category.credit), true) + "</tr>\n";
     }
     out += "<tr class=\"total\"><td></td><td>Totals</td>" + Cell(Amount(tb.debit), true) +
@@ -255,7 +267,7 @@ std::string BandBars(const AgedLedger& aged) {
         values[b] = std::strtod(aged.totals[b].Text().c_str(), nullptr);
         largest = std::max(largest, std::abs(values[b]));
     }
-    const int width = 640, rowHeight = 26, labelWidth = 70, valueWidth = 110;
+    const int width = 640, rowHeight = 28, labelWidth = 72, valueWidth = 120;
     const int barSpace = width - labelWidth - valueWidth;
     std::string svg = "<svg width=\"" + std::to_string(width) + "\" height=\"" +
                       std::to_string(rowHeight * AgeBands + 4) + "\" role=\"img\" " +
@@ -264,8 +276,8 @@ std::string BandBars(const AgedLedger& aged) {
         const int y = b * rowHeight + 2;
         const int length =
             largest > 0 ? static_cast<int>(barSpace * std::abs(values[b]) / largest + 0.5) : 0;
-        svg += "<text x=\"0\" y=\"" + std::to_string(y + 17) +
-               "\" font-size=\"12\" fill=\"#1d2530\">" + AgeBandNames[b] + "</text>\n";
+        svg += "<text x=\"0\" y=\"" + std::to_string(y + 18) +
+               "\" font-size=\"14\" fill=\"#1d2530\">" + AgeBandNames[b] + "</text>\n";
         svg += "<rect x=\"" + std::to_string(labelWidth) + "\" y=\"" + std::to_string(y + 3) +
                "\" width=\"" + std::to_string(std::max(length, 1)) + "\" height=\"" +
                std::to_string(rowHeight - 8) + "\" fill=\"" +
@@ -274,8 +286,8 @@ std::string BandBars(const AgedLedger& aged) {
                 : b >= 1      ? "#d08a2e"
                               : "#2f5d8a") +
                "\"/>\n";
-        svg += "<text x=\"" + std::to_string(width - 2) + "\" y=\"" + std::to_string(y + 17) +
-               "\" font-size=\"12\" text-anchor=\"end\" fill=\"#1d2530\">" +
+        svg += "<text x=\"" + std::to_string(labelWidth + std::max(length, 1) + 6) + "\" y=\"" +
+               std::to_string(y + 18) + "\" font-size=\"14\" fill=\"#1d2530\">" +
                Escaped(Amount(aged.totals[b])) + "</text>\n";
     }
     return svg + "</svg>\n";
