@@ -8,7 +8,8 @@
 # source and query settings, every record fetched and thrown away (export_bench
 # --floor). Prints the wall time and peak memory of each, the peak memory of
 # (a) for a company a quarter the size, "floor ratio: F", F = a / c, and last
-# "ratio: R", R = a / b (best of RUNS).
+# "ratio: R", R = a / b (best of RUNS), and what the migration report of (a)
+# cost: its scans beside the deflate and its making after the archive.
 #   bench/export.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=${1:?usage: bench/export.sh BUILD_DIR [RUNS]}
@@ -35,7 +36,8 @@ trap cleanup EXIT
 now() { date +%s.%N; }
 best() { python3 -c 'import sys; print(min(float(x) for x in sys.argv[1:]))' "$@"; }
 # Peak resident memory in kB of a command (GNU time), its output discarded.
-peak_of() { /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>"$work/stderr" || {
+# What it printed stays in $work/stdout.
+peak_of() { /usr/bin/time -f %M -o "$work/rss" "$@" >"$work/stdout" 2>"$work/stderr" || {
     cat "$work/stderr" >&2; return 1; }; cat "$work/rss"; }
 
 # (a) the program
@@ -43,7 +45,10 @@ export_run() {
     local state=$1 out=$2
     rm -rf "$out" && mkdir -p "$out"
     (. "$state/env" && peak_of "$bench" "$out")
+    cp "$work/stdout" "$out.figures"
 }
+# A figure export_bench printed for a run: figure OUT NAME.
+figure() { sed -n "s/^$2: //p" "$1.figures"; }
 
 # (c) the driver floor
 floor_run() {
@@ -109,6 +114,7 @@ t_floor=$(best "${floors[@]}")
 echo "company: 200000 splits x 3 journal lines, 50000 allocations, 5000 accounts per ledger"
 echo "(a) export run: ${t_ours} s (runs: ${ours[*]}), peak memory $((ours_kb / 1024)) MiB, archive $(stat -c %s "$archive") bytes"
 echo "(a) on a quarter of the company: peak memory $((quarter_kb / 1024)) MiB"
+echo "(a) its migration report: $(figure "$work/a" report_scan_s) s reading the tables beside the deflate, $(figure "$work/a" report_write_s) s made and written after the archive (last run)"
 echo "(b) psql \\copy + zip -6: ${t_theirs} s (runs: ${theirs[*]}), peak memory $((theirs_kb / 1024)) MiB, archive $(stat -c %s "$work/b/archive.zip") bytes"
 echo "(c) driver floor (the eight queries, records fetched and dropped): ${t_floor} s (runs: ${floors[*]}), peak memory $((floor_kb / 1024)) MiB"
 echo "floor ratio: $(python3 -c "print(round($t_ours / $t_floor, 3))")"

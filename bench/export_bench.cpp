@@ -113,5 +113,9 @@ int main(int argc, char** argv) {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("wall_s: %.3f\npeak_rss_kb: %ld\n", wall.count(), usage.ru_maxrss);
+    if (form.LastReport) {
+        std::printf("report_scan_s: %.3f\nreport_write_s: %.3f\n", form.LastReport->scanSeconds,
+                    form.LastReport->writeSeconds);
+    }
     return view.failed ? 1 : 0;
 }

@@ -12,6 +12,11 @@ struct ReportOutcome {
     int notes = 0;
     std::string htmlPath;  // "<archive stem>.report.html"
     std::string jsonPath;  // "<archive stem>.report.json"
+    // What the report cost: the seconds its scans took reading the tables
+    // (beside the deflate, on the archive writer's worker) and the seconds
+    // the run waited for it to be made and written after the archive.
+    double scanSeconds = 0;
+    double writeSeconds = 0;
 
     // Whether the user is asked before the archive is sent.
     bool NeedsDecision() const { return errors > 0 || warnings > 0; }

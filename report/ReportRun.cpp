@@ -1,5 +1,6 @@
 #include "report/ReportRun.h"
 
+#include <chrono>
 #include <vector>
 
 #include "platform/FileBytes.h"
@@ -23,16 +24,20 @@ std::function<void(std::string_view, bool)> ReportRun::AddTable(Ledger ledger,
                                                                 const std::string& path) {
     TableScan& scan = *scans_.emplace_back(MakeTableScan(ledger, fileName, dates_));
     paths_.push_back(path);
+    double& seconds = *scanSeconds_.emplace_back(std::make_unique<double>(0));
     // Each scan is only ever fed by its own table's job.
-    return [&scan](std::string_view block, bool last) {
+    return [&scan, &seconds](std::string_view block, bool last) {
+        const auto start = std::chrono::steady_clock::now();
         scan.Feed(block);
         if (last) {
             scan.Finish();
         }
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
 }
 
 void ReportRun::CompleteFromFiles() {
+    const auto start = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < scans_.size(); ++i) {
         TableScan& scan = *scans_[i];
         if (scan.Complete()) {
@@ -50,11 +55,14 @@ void ReportRun::CompleteFromFiles() {
         }
         scan.Finish();
     }
+    rereadSeconds_ =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 ReportOutcome ReportRun::Write(ReportHeader header, const std::string& archivePath,
                                const ControlTotals& totals,
                                const std::vector<std::string>& categoryOrder) {
+    const auto start = std::chrono::steady_clock::now();
     header.archiveName = BareFileName(archivePath);
     header.archiveBytes = static_cast<long long>(FileBytes(archivePath).Size());
     header.archiveSha256 = FileSha256(archivePath);
@@ -68,6 +76,12 @@ ReportOutcome ReportRun::Write(ReportHeader header, const std::string& archivePa
     outcome.htmlPath = ReportHtmlPath(archivePath);
     WriteWholeFile(outcome.jsonPath, ReportJson(report_));
     WriteWholeFile(outcome.htmlPath, ReportHtml(report_));
+    for (const auto& seconds : scanSeconds_) {
+        outcome.scanSeconds += *seconds;
+    }
+    outcome.writeSeconds =
+        rereadSeconds_ +
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }
 

@@ -46,6 +46,9 @@ class ReportRun {
     DateReading dates_;
     std::vector<std::unique_ptr<TableScan>> scans_;
     std::vector<std::string> paths_;
+    // Seconds each scan spent on its bytes (each written by its own job).
+    std::vector<std::unique_ptr<double>> scanSeconds_;
+    double rereadSeconds_ = 0;
     MigrationReport report_;
 };
 
