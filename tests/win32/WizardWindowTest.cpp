@@ -9,11 +9,13 @@
 #include <shlobj.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "Screenshot.h"
 #include "WindowDriver.h"
+#include "app/SendDecision.h"
 #include "app/VersionEntries.h"
 #include "app/ufMain.h"
 #include "support/FakeSystem.h"
@@ -687,6 +689,101 @@ TEST_F(Win32Window, CompanyChooserColumnsAreAsWideAsTheirLongestEntry) {
     EXPECT_EQ(window.chooseCompany({{"Acme Ltd", "C:\\Sage\\ACME\\ACCDATA"}, {name, directory}}),
               std::nullopt);
     EXPECT_TRUE(test::AllWatchesServed());
+}
+
+}  // namespace
+}  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+struct CaptionSearch {
+    std::string caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchCaption(HWND child, LPARAM data) {
+    auto& s = *reinterpret_cast<CaptionSearch*>(data);
+    if (TextOf(child).rfind(s.caption, 0) == 0 && IsWindowVisible(child)) {
+        s.found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The child of `dialog` whose text begins with `caption` (a command link's
+// text is its caption), or none.
+HWND ChildStartingWith(HWND dialog, const std::string& caption) {
+    CaptionSearch search{caption};
+    EnumChildWindows(dialog, MatchCaption, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(Win32Window, TheQuestionBeforeSendingIsATaskDialogThatOnlySendsWhenToldTo) {
+    open();
+    const SendQuestion question{
+        2, 1, "C:\\work\\Acme_11122026_1030.report.html",
+        "The migration report found 2 errors and 1 warning in the books to be sent.\n"
+        "The report: C:\\work\\Acme_11122026_1030.report.html"};
+    // Each way out of the dialog, and what it answers.
+    // A link that is not there fails the case, and Escape ends the dialog.
+    const auto press = [](const char* caption) {
+        return [caption](HWND d) {
+            HWND link = ChildStartingWith(d, caption);
+            if (link == nullptr) {
+                ADD_FAILURE() << "no \"" << caption << "\" in "
+                              << testing::PrintToString(test::ChildTexts(d));
+                test::PressKey(d, VK_ESCAPE);
+                return;
+            }
+            Click(link);
+        };
+    };
+    const struct Case {
+        const char* how;
+        std::function<void(HWND)> act;
+        SendChoice answer;
+    } cases[] = {
+        {"Send anyway", press(SendAnywayCaption), SendChoice::SendAnyway},
+        {"Open the report", press(OpenReportCaption), SendChoice::OpenReport},
+        {"Don't send", press(KeepArchiveCaption), SendChoice::KeepArchive},
+        {"Escape", [](HWND d) { test::PressKey(d, VK_ESCAPE); }, SendChoice::KeepArchive},
+        {"Enter", [](HWND d) { test::PressKey(d, VK_RETURN); }, SendChoice::KeepArchive},
+        {"close box", [](HWND d) { SendMessageW(d, WM_CLOSE, 0, 0); }, SendChoice::KeepArchive},
+    };
+    bool first = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        HWND owner = nullptr;
+        bool captionsWhole = false;
+        std::vector<std::string> texts;
+        WhenWindowShows(SendQuestionTitle, [&](HWND dialog) {
+            owner = GetWindow(dialog, GW_OWNER);
+            texts = test::ChildTexts(dialog);
+            captionsWhole = true;
+            for (const char* caption : {SendAnywayCaption, OpenReportCaption, KeepArchiveCaption}) {
+                HWND link = ChildStartingWith(dialog, caption);
+                RECT box{};
+                captionsWhole = captionsWhole && link && GetWindowRect(link, &box) &&
+                                box.right - box.left > 200;
+            }
+            if (first) {
+                EXPECT_TRUE(test::SaveScreenshot(dialog, Shot("dialog-send-question")));
+            }
+            c.act(dialog);
+        });
+        EXPECT_EQ(window.askBeforeSending(question), c.answer);
+        EXPECT_TRUE(test::AllWatchesServed());
+        EXPECT_EQ(owner, window.handle());  // modal to the wizard
+        EXPECT_TRUE(captionsWhole) << testing::PrintToString(texts);
+        bool textShown = false;
+        for (const std::string& text : texts) {
+            textShown = textShown || text.find("found 2 errors and 1 warning") != std::string::npos;
+        }
+        EXPECT_TRUE(textShown) << testing::PrintToString(texts);
+        EXPECT_TRUE(IsWindowEnabled(window.handle()));
+        first = false;
+    }
 }
 
 }  // namespace

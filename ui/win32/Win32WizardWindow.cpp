@@ -433,6 +433,28 @@ TaskDialogIndirectFn FindTaskDialogIndirect() {
         reinterpret_cast<void*>(GetProcAddress(comctl, "TaskDialogIndirect")));
 }
 
+// Escape and the close box keep the archive. Windows ends a task dialog
+// that allows cancellation with IDCANCEL; Wine's ignores Escape and the close
+// box when no button is IDCANCEL. Both are turned into a press of "Don't
+// send" here, which ends the dialog the same way on both.
+LRESULT CALLBACK KeepOnCancel(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR) {
+    if ((message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || message == WM_CLOSE) {
+        SendMessageW(dialog, TDM_CLICK_BUTTON, IdKeepArchive, 0);
+        return 0;
+    }
+    return DefSubclassProc(dialog, message, wParam, lParam);
+}
+
+HRESULT CALLBACK SendQuestionEvents(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR) {
+    if (notification == TDN_CREATED) {
+        SetWindowSubclass(dialog, KeepOnCancel, 1, 0);
+    } else if (notification == TDN_DESTROYED) {
+        RemoveWindowSubclass(dialog, KeepOnCancel, 1);
+    }
+    return S_OK;
+}
+
 }  // namespace
 
 SendChoice Win32WizardWindow::askBeforeSending(const SendQuestion& question) {
@@ -460,6 +482,7 @@ SendChoice Win32WizardWindow::askBeforeSending(const SendQuestion& question) {
         config.pButtons = buttons;
         // Enter keeps the archive: sending takes a deliberate choice.
         config.nDefaultButton = IdKeepArchive;
+        config.pfCallback = SendQuestionEvents;
         int pressed = 0;
         if (SUCCEEDED(taskDialog(&config, &pressed, nullptr, nullptr))) {
             switch (pressed) {
