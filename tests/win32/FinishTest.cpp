@@ -16,6 +16,7 @@
 
 #include "Screenshot.h"
 #include "WindowDriver.h"
+#include "app/SendDecision.h"
 #include "app/ufMain.h"
 #include "support/TempDir.h"
 #include "ui/win32/Resource.h"
@@ -115,6 +116,10 @@ TEST(Win32Finish, FromTheWelcomePageToTheClosedWindowOnTheDemoCompany) {
     TempDir work;
     Wizard w(work.path());
     w.window.start(w.form);
+    // The demo company's books carry warnings: the one question is whether
+    // to send, and the user sends.
+    std::vector<std::string> question;
+    test::AnswerSendQuestion(SendAnywayCaption, &question);
     EveryBox boxes;  // none is expected
     w.walkToFinishPage("manager");
 
@@ -123,6 +128,13 @@ TEST(Win32Finish, FromTheWelcomePageToTheClosedWindowOnTheDemoCompany) {
     EXPECT_EQ(LOWORD(SendMessageW(w.window.handle(), DM_GETDEFID, 0, 0)), IDC_CMDFINISH);
     test::PressKey(w.window.handle(), VK_RETURN);
     EXPECT_EQ(boxes.texts, std::vector<std::string>{});
+    EXPECT_TRUE(test::AllWatchesServed());
+    bool asked = false;
+    for (const std::string& text : question) {
+        asked = asked || (text.rfind("The migration report found ", 0) == 0 &&
+                          text.find(".report.html") != std::string::npos);
+    }
+    EXPECT_TRUE(asked) << testing::PrintToString(question);
     EXPECT_TRUE(w.form.Closed());
     EXPECT_FALSE(IsWindowVisible(w.window.handle()));
     // The import identifier counts the stand-in's imports, whichever test
@@ -135,13 +147,16 @@ TEST(Win32Finish, FromTheWelcomePageToTheClosedWindowOnTheDemoCompany) {
     EXPECT_NE(status.find("Getting sales ledger codes...."), std::string::npos) << status;
 
     // The service received the archive with the eight tables; nothing but
-    // the log and the run's control totals is left beside the program (the
-    // archive, sent, is deleted).
+    // the log, the run's control totals and its migration report is left
+    // beside the program (the archive, sent, is deleted).
     EXPECT_TRUE(fs::exists(FixtureDir + "/record/import-" + id + ".zip")) << id;
     const std::vector<std::string> left = FilesIn(work.path());
-    ASSERT_EQ(left.size(), 2u) << testing::PrintToString(left);
+    ASSERT_EQ(left.size(), 4u) << testing::PrintToString(left);
     EXPECT_EQ(left[0], "WizardDebug.log");
-    EXPECT_TRUE(left[1].ends_with(".summary.txt")) << left[1];
+    EXPECT_TRUE(left[1].ends_with(".report.html")) << left[1];
+    EXPECT_TRUE(left[2].ends_with(".report.json")) << left[2];
+    EXPECT_TRUE(left[3].ends_with(".summary.txt")) << left[3];
+    EXPECT_NE(status.find("Migration report (0 errors, "), std::string::npos) << status;
     const std::string log = FileText(work / "WizardDebug.log");
     EXPECT_NE(log.find("Sent file to URL " + address + "\r\nWizard Finished\r\n"),
               std::string::npos)
@@ -197,6 +212,7 @@ TEST(Win32Finish, ARefusedArchiveIsOfferedAtTheNextStartNoKeepsItYesSendsIt) {
         std::ofstream(mode) << "refuse\n";
         Wizard w(work.path());
         w.window.start(w.form);  // nothing to offer yet
+        test::AnswerSendQuestion(SendAnywayCaption);
         EveryBox boxes;
         w.walkToFinishPage("manager");
         test::PressKey(w.window.handle(), VK_RETURN);
@@ -248,6 +264,43 @@ TEST(Win32Finish, ARefusedArchiveIsOfferedAtTheNextStartNoKeepsItYesSendsIt) {
         const std::string log = FileText(work / "WizardDebug.log");
         EXPECT_NE(log.find("Wizard Finished"), std::string::npos) << log;
     }
+}
+
+TEST(Win32Finish, DontSendKeepsTheArchiveAndTheWindowSaysSoUntilCancel) {
+    TempDir work;
+    Wizard w(work.path());
+    w.window.start(w.form);
+    test::AnswerSendQuestion(KeepArchiveCaption);
+    EveryBox boxes;
+    w.walkToFinishPage("manager");
+    test::PressKey(w.window.handle(), VK_RETURN);
+    EXPECT_TRUE(test::AllWatchesServed());
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{});
+
+    // The window stays, saying where the archive is kept; nothing was sent.
+    EXPECT_FALSE(w.form.Closed());
+    EXPECT_TRUE(IsWindowVisible(w.window.handle()));
+    std::string archive;
+    for (const std::string& name : FilesIn(work.path())) {
+        if (name.ends_with(".zip")) {
+            archive = name;
+        }
+    }
+    ASSERT_FALSE(archive.empty()) << testing::PrintToString(FilesIn(work.path()));
+    const std::string status = w.window.text("txtStatus");
+    EXPECT_NE(status.find("The archive was not sent.\r\nIt is kept as "), std::string::npos)
+        << status;
+    EXPECT_NE(status.find(archive + "\r\nIt can be sent later"), std::string::npos) << status;
+    EXPECT_EQ(status.find("Starting transfer of data"), std::string::npos) << status;
+    EXPECT_FALSE(IsWindowEnabled(w.control("cmdFinish")));
+    EXPECT_TRUE(IsWindowEnabled(w.control("cmdCancel")));
+    EXPECT_NE(GetFocus(), nullptr);
+
+    // Cancel closes it without a question.
+    w.press("cmdCancel");
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{});
+    EXPECT_TRUE(w.form.Closed());
+    EXPECT_TRUE(fs::exists(work / archive));
 }
 
 TEST(Win32Finish, TheChartChooserIsShownAgainAfterNoChartWasPicked) {

@@ -1,5 +1,7 @@
 #include "WindowDriver.h"
 
+#include "app/SendDecision.h"
+
 #include <commctrl.h>
 
 #include <deque>
@@ -200,6 +202,41 @@ void AnswerMessageBox(SeenBox* seen, int buttonId, const std::string& screenshot
         }
         Click(GetDlgItem(box, buttonId));
     });
+}
+
+namespace {
+
+struct CaptionSearch {
+    std::string caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchCaption(HWND child, LPARAM data) {
+    auto& s = *reinterpret_cast<CaptionSearch*>(data);
+    if (TextOf(child).rfind(s.caption, 0) == 0 && IsWindowVisible(child)) {
+        s.found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND ChildStartingWith(HWND window, const std::string& caption) {
+    CaptionSearch search{caption, nullptr};
+    EnumChildWindows(window, MatchCaption, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void AnswerSendQuestion(const std::string& caption, std::vector<std::string>* seen, int timeoutMs) {
+    WhenWindowShows([](HWND w) { return TextOf(w) == SendQuestionTitle; },
+                    [caption, seen](HWND dialog) {
+                        if (seen) {
+                            *seen = ChildTexts(dialog);
+                        }
+                        Click(ChildStartingWith(dialog, caption));
+                    },
+                    nullptr, timeoutMs);
 }
 
 void ClearWatches() {

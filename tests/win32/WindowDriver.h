@@ -56,6 +56,14 @@ SeenBox ReadMessageBox(HWND box);
 // IDNO); records what it showed in `seen` and, when `screenshot` is given,
 // saves a picture of it there first.
 void AnswerMessageBox(SeenBox* seen, int buttonId, const std::string& screenshot = "");
+// The visible child of `window` whose text begins with `caption` (a command
+// link's text is its caption), or none.
+HWND ChildStartingWith(HWND window, const std::string& caption);
+// Answers the next question before sending (the task dialog) with the
+// command link captioned `caption`; records its texts in `seen` when given.
+void AnswerSendQuestion(const std::string& caption, std::vector<std::string>* seen = nullptr,
+                        int timeoutMs = 600000);
+
 // Whether every armed watch has been served.
 bool AllWatchesServed();
 // Drops every armed watch (their answers may refer to what goes out of scope).

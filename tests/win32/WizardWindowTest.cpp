@@ -28,6 +28,7 @@ namespace quillmere {
 namespace {
 
 using test::AnswerMessageBox;
+using test::ChildStartingWith;
 using test::Click;
 using test::FakeSystem;
 using test::FileText;
@@ -696,28 +697,6 @@ TEST_F(Win32Window, CompanyChooserColumnsAreAsWideAsTheirLongestEntry) {
 
 namespace quillmere {
 namespace {
-
-struct CaptionSearch {
-    std::string caption;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchCaption(HWND child, LPARAM data) {
-    auto& s = *reinterpret_cast<CaptionSearch*>(data);
-    if (TextOf(child).rfind(s.caption, 0) == 0 && IsWindowVisible(child)) {
-        s.found = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The child of `dialog` whose text begins with `caption` (a command link's
-// text is its caption), or none.
-HWND ChildStartingWith(HWND dialog, const std::string& caption) {
-    CaptionSearch search{caption};
-    EnumChildWindows(dialog, MatchCaption, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 TEST_F(Win32Window, TheQuestionBeforeSendingIsATaskDialogThatOnlySendsWhenToldTo) {
     open();
