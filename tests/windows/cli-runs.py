@@ -31,7 +31,19 @@ MEMO = ("Getting Chart of Accounts Categories...\n"
         "Getting nominal ledger codes....\nFound [0-9]+ items.\n"
         "Getting nominal ledger transactions....\nFound [0-9]+ items.\n"
         "Getting payments and receipts....\nFound [0-9]+ items.\n"
-        "Export from Sage Complete!\nStarting transfer of data\n")
+        "Export from Sage Complete!\n"
+        "Migration report \\([0-9]+ errors?, [0-9]+ warnings?, [0-9]+ notes?\\): "
+        "Z:\\\\[^\n]*\\.report\\.html\n")
+MEMO_TO_REPORT = MEMO
+MEMO += "Starting transfer of data\n"
+# A run that kept its archive unsent: the memo's last lines, and what it says
+# on standard error after the report's line.
+KEPT = ("The archive was not sent\\.\nIt is kept as Z:\\\\[^\n]*\\.zip\n"
+        "It can be sent later: the wizard offers to send it when it next starts\\.\n")
+RESEND = "To send it: quillmere-export --resend \"Z:\\\\[^\n]*\\.zip\"\n"
+# The migration report's line on standard error, last.
+REPORTED = ("Migration report: [0-9]+ errors?, [0-9]+ warnings?, [0-9]+ notes?: "
+            "Z:\\\\[^\n]*\\.report\\.html \\(Z:\\\\[^\n]*\\.report\\.json\\)\n")
 LOG_TO_LOGIN = ("Using Default Home Dir\r\n"
                 "Wizard Started at [^\r]*\r\n"
                 "Windows version detected as:[0-9]+\\.[0-9]+\r\n"
@@ -40,18 +52,24 @@ LOG_TO_LOGIN = ("Using Default Home Dir\r\n"
                 "Version is 17\r\n"
                 "Start company selection\r\n"
                 "Attempting Login\r\n")
-LOG_TO_API = (LOG_TO_LOGIN + "Login Successful\r\nStarting Data Export...\r\n"
-              "Closing Zip file and saving to disk\r\nTemp files deleted\r\n"
-              "Export completed\r\nCall API\r\n")
+LOG_TO_REPORT = (LOG_TO_LOGIN + "Login Successful\r\nStarting Data Export...\r\n"
+                 "Closing Zip file and saving to disk\r\nTemp files deleted\r\n"
+                 "Export completed\r\n"
+                 "Migration report written \\([^)]*\\): [^\r]*\\.report\\.html and "
+                 "[^\r]*\\.report\\.json\r\n")
+LOG_TO_API = (LOG_TO_REPORT + "(Sending despite the migration report \\([^)]*\\)\r\n)?"
+              "Call API\r\n")
+LOG_KEPT = LOG_TO_REPORT + "Not sent: [^\r]*\r\nArchive kept: Z:\\\\[^\r]*\\.zip\r\n"
 # (name, stand-in mode, extra arguments, password given, exit status,
 #  stdout pattern, stderr pattern, log pattern, requests the stand-in receives)
 CASES = [
     ("accepted", "accept", ["--no-browser"], PASSWORD, 0,
-     MEMO + "Transfer Complete!\n{url}/processSageImport.asp\\?id=1\n", LOCATED,
+     MEMO + "Transfer Complete!\n{url}/processSageImport.asp\\?id=1\n", LOCATED + REPORTED,
      LOG_TO_API + "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
      "Sent file to URL [^\r]*id=1\r\nWizard Finished\r\n", 1),
     ("refused", "refuse", [], PASSWORD, 3, MEMO + "Transfer Complete!\n",
-     LOCATED + "Error: Unable to send file, Please email Z:\\\\[^\n]*\\.zip to support\n",
+     LOCATED + "Error: Unable to send file, Please email Z:\\\\[^\n]*\\.zip to support\n" +
+     REPORTED,
      LOG_TO_API + "API Called\r\nConvert zip file\r\nGet Vuredevu URL\r\n"
      "Error in URL 0\r\nWizard Finished\r\n", 1),
     ("wrong password", "accept", [], "not-letmein-at-all", 1, "",
@@ -59,8 +77,16 @@ CASES = [
      "Please check you entered the user name and password correctly\n\n"
      "(.|\n)*password authentication failed(.|\n)*",
      LOG_TO_LOGIN + "Failed: Login: [^\r]*password authentication failed[^\r]*\r\n", 0),
-    ("no upload", "accept", ["--no-upload"], PASSWORD, 0, MEMO, LOCATED,
+    ("no upload", "accept", ["--no-upload"], PASSWORD, 0, MEMO, LOCATED + REPORTED,
      LOG_TO_API + "Wizard Finished\r\n", 0),
+    # The test books' report has errors: --review and --strict keep the
+    # archive and say how to send it.
+    ("review", "accept", ["--review"], PASSWORD, 0, MEMO_TO_REPORT + KEPT,
+     LOCATED + REPORTED + "Not sent \\(--review\\): the archive is kept as Z:\\\\[^\n]*\\.zip\n" +
+     RESEND, LOG_KEPT, 0),
+    ("strict", "accept", ["--strict"], PASSWORD, 4, MEMO_TO_REPORT + KEPT,
+     LOCATED + REPORTED + "Not sent \\(--strict\\): the migration report found [0-9]+ errors?; "
+     "the archive is kept as Z:\\\\[^\n]*\\.zip\n" + RESEND, LOG_KEPT, 0),
 ]
 
 
@@ -147,7 +173,8 @@ def run_not_ascii(top, certs, upload):
         failures.append(f"{name}: the company left out is not named on stderr:\n{err}")
 
     stem = "Zo\u00ebCaf\u00e9Ltd_[0-9]{8}_[0-9]{4}"
-    expected = ["WizardDebug.log", stem + "\\.summary\\.txt"]
+    expected = ["WizardDebug.log", stem + "\\.report\\.html", stem + "\\.report\\.json",
+                stem + "\\.summary\\.txt"]
     expected += [] if upload else [stem + "\\.zip"]
     kept = sorted(os.listdir(work))
     if len(kept) != len(expected) or not all(re.fullmatch(p, n) for p, n in zip(expected, kept)):

@@ -141,9 +141,13 @@ def first_difference(a, b):
 
 
 def compare(failures, linux_body, linux_out, windows_body, windows_out):
-    # Each stand-in listens on a port of its own.
-    linux_out, windows_out = (re.sub(r"localhost:[0-9]+", "localhost:PORT", out.replace(
-        "\r\n", "\n")) for out in (linux_out, windows_out))
+    # Each stand-in listens on a port of its own, and each run writes its
+    # migration report into a work directory of its own.
+    linux_out, windows_out = (re.sub(r"(Migration report \([^)]*\): ).*\.report\.html",
+                                     r"\1REPORT",
+                                     re.sub(r"localhost:[0-9]+", "localhost:PORT",
+                                            out.replace("\r\n", "\n")))
+                              for out in (linux_out, windows_out))
     if linux_out != windows_out:
         failures.append(f"the programs' output differs:\n{linux_out!r}\n{windows_out!r}")
     lhead, ltail, ltext, ldata = split_body("linux", linux_body)
