@@ -2,20 +2,13 @@
 // from what the tables hold as written, and written beside the archive.
 #include <cstdio>
 
+#include "app/SendDecision.h"
 #include "app/ufMain.h"
 #include "platform/CodePage.h"
 #include "report/ReportRun.h"
 #include "sage/TSageObject.h"
 
 namespace quillmere {
-
-namespace {
-
-std::string Counted(int n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-}  // namespace
 
 DateReading TfrmMain::ReportDates(const std::tm& startedAt) const {
     DateReading dates;
@@ -64,9 +57,9 @@ void TfrmMain::WriteMigrationReport(ReportRun& report, const ControlTotals& tota
         }
         return;
     }
-    const std::string counts = Counted(LastReport->errors, "error", "errors") + ", " +
-                               Counted(LastReport->warnings, "warning", "warnings") + ", " +
-                               Counted(LastReport->notes, "note", "notes");
+    const std::string counts = Counted(LastReport->errors, "error") + ", " +
+                               Counted(LastReport->warnings, "warning") + ", " +
+                               Counted(LastReport->notes, "note");
     view_.addStatusLine("Migration report (" + counts + "): " + LastReport->htmlPath);
     Log("Migration report written (" + counts + "): " + LastReport->htmlPath + " and " +
         LastReport->jsonPath);

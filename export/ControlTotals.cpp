@@ -70,18 +70,6 @@ Agreement Compare(const MoneyTotals& money, const odbc::SingleValue& source,
     return expected == written ? Agreement::Agrees : Agreement::Differs;
 }
 
-const char* Mark(Agreement agreement) {
-    switch (agreement) {
-        case Agreement::Agrees:
-            return "ok";
-        case Agreement::Differs:
-            return "DIFFERENT";
-        case Agreement::Unchecked:
-            break;
-    }
-    return "not checked";
-}
-
 std::string Row(const std::string& name, const std::string& written, const std::string& source,
                 const std::string& mark) {
     char line[256];
@@ -248,6 +236,18 @@ void Reconcile(odbc::Connection& connection, const ExportDefinition& definition,
     }
 }
 
+const char* AgreementMark(Agreement agreement) {
+    switch (agreement) {
+        case Agreement::Agrees:
+            return "ok";
+        case Agreement::Differs:
+            return "DIFFERENT";
+        case Agreement::Unchecked:
+            break;
+    }
+    return "not checked";
+}
+
 int ControlTotals::Warnings() const {
     int warnings = 0;
     for (const TableTotals& table : tables) {
@@ -282,11 +282,11 @@ std::string ControlTotals::Text() const {
         text += table.fileName + "\n";
         const std::string source =
             table.sourceRecords ? std::to_string(*table.sourceRecords) : std::string("-");
-        text +=
-            Row("records", std::to_string(table.records), source, Mark(table.recordsAgreement)) +
-            "\n";
+        text += Row("records", std::to_string(table.records), source,
+                    AgreementMark(table.recordsAgreement)) +
+                "\n";
         for (const MoneyTotals& money : table.money) {
-            std::string mark = Mark(money.agreement);
+            std::string mark = AgreementMark(money.agreement);
             if (money.unreadable > 0) {
                 mark += " (" + std::to_string(money.unreadable) + " values are not numbers)";
             }

@@ -15,6 +15,8 @@ namespace quillmere {
 
 // How one figure compares with the data source's.
 enum class Agreement { Agrees, Differs, Unchecked };
+// Its mark in the summary: "ok", "DIFFERENT", "not checked".
+const char* AgreementMark(Agreement agreement);
 
 struct MoneyTotals {
     std::string name;    // the column as the table's header names it

@@ -191,18 +191,6 @@ void FindingsSection(std::string& out, const MigrationReport& report) {
     out += "</section>\n";
 }
 
-const char* AgreementText(Agreement agreement) {
-    switch (agreement) {
-        case Agreement::Agrees:
-            return "ok";
-        case Agreement::Differs:
-            return "DIFFERENT";
-        case Agreement::Unchecked:
-            break;
-    }
-    return "not checked";
-}
-
 void ControlTotalsSection(std::string& out, const MigrationReport& report) {
     out +=
         "<section id=\"control-totals\">\n<h2>Control totals</h2>\n"
@@ -218,11 +206,11 @@ void ControlTotalsSection(std::string& out, const MigrationReport& report) {
                Escaped(table.fileName) + "</td></tr>\n";
         out += "<tr>" + Cell("records") + Cell(std::to_string(table.records), true) +
                Cell(table.sourceRecords ? std::to_string(*table.sourceRecords) : "-", true) +
-               Cell(AgreementText(table.recordsAgreement)) + "</tr>\n";
+               Cell(AgreementMark(table.recordsAgreement)) + "</tr>\n";
         for (const MoneyTotals& money : table.money) {
             out += "<tr>" + Cell(money.name) + Cell(Amount(money.written), true) +
                    Cell(money.comparedSum ? AmountText(*money.comparedSum) : "-", true) +
-                   Cell(std::string(AgreementText(money.agreement)) +
+                   Cell(std::string(AgreementMark(money.agreement)) +
                         (money.roundedValues > 0
                              ? " (" + Plural(money.roundedValues, "value", "values") + " rounded)"
                              : "")) +
