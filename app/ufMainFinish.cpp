@@ -96,8 +96,13 @@ void TfrmMain::cmdFinishClick() {
         writing = archivePath;
         zipMain.setStopCheck([this] { return view_.stopPending(); });
         zipMain.close();
-        writing = archivePath;
-        report.CompleteFromFiles();
+        // The archive is whole: a table the report cannot read again costs
+        // the report, not the run.
+        try {
+            report.CompleteFromFiles();
+        } catch (const std::exception& e) {
+            report.Fail(e.what());
+        }
     } catch (...) {
         RemoveQuietly(tableFiles);
         if (!archiveWasThere) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <vector>
 
+#include "platform/Exceptions.h"
 #include "platform/FileBytes.h"
 #include "platform/Files.h"
 #include "report/ReportHtml.h"
@@ -62,6 +63,9 @@ void ReportRun::CompleteFromFiles() {
 ReportOutcome ReportRun::Write(ReportHeader header, const std::string& archivePath,
                                const ControlTotals& totals,
                                const std::vector<std::string>& categoryOrder) {
+    if (!failure_.empty()) {
+        throw Exception("a table could not be read again: " + failure_);
+    }
     const auto start = std::chrono::steady_clock::now();
     header.archiveName = BareFileName(archivePath);
     header.archiveBytes = static_cast<long long>(FileBytes(archivePath).Size());

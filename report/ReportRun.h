@@ -34,8 +34,12 @@ class ReportRun {
     // itself). Call after the archive is closed, before the files go.
     void CompleteFromFiles();
 
+    // Marks the report as not to be made: a table could not be read.
+    void Fail(const std::string& why) { failure_ = why; }
+
     // Makes the report and writes both files; raises EInOutError when a file
-    // cannot be written. `header` gets the archive's size and SHA-256 here.
+    // cannot be written (and Exception after Fail). `header` gets the
+    // archive's size and SHA-256 here.
     ReportOutcome Write(ReportHeader header, const std::string& archivePath,
                         const ControlTotals& totals, const std::vector<std::string>& categoryOrder);
 
@@ -49,6 +53,7 @@ class ReportRun {
     // Seconds each scan spent on its bytes (each written by its own job).
     std::vector<std::unique_ptr<double>> scanSeconds_;
     double rereadSeconds_ = 0;
+    std::string failure_;
     MigrationReport report_;
 };
 

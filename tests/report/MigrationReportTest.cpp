@@ -10,13 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/Exceptions.h"
+#include "platform/Files.h"
 #include "report/LedgerScans.h"
 #include "report/MigrationReport.h"
 #include "report/ReportHtml.h"
 #include "report/ReportJson.h"
+#include "report/ReportRun.h"
 #include "report/Sha256.h"
 #include "report/TableLines.h"
 #include "sage/DatePicture.h"
+#include "support/TempDir.h"
 
 namespace quillmere {
 namespace {
@@ -480,6 +484,52 @@ TEST(Pages, TheJsonAndHtmlHoldEveryTextSafely) {
         EXPECT_NE(html.find(std::string("<section id=\"") + section + "\">"), std::string::npos)
             << section;
     }
+}
+
+// --- The run's report ---------------------------------------------------------------
+
+TEST(ReportRun, ReadsATableAgainWhenItsBytesDidNotAllArriveAndFailsSafelyWithout) {
+    test::TempDir dir;
+    const std::string table =
+        "REFERENCE,DATE,BANK CODE,TX REF,AMOUNT\r\n"
+        "\"7\",\"05/11/2026\",\"1200\",\"P100\",10\r\n"
+        "\"9\",\"06/11/2026\",\"1200\",\"P101\",2.5\r\n";
+    const std::string tablePath = dir / "Payments.csv";
+    const std::string archive = dir / "Books_11122026_1030.zip";
+    WriteWholeFile(tablePath, table);
+    WriteWholeFile(archive, "an archive");
+    DateReading dates;
+    dates.picture = "dd/MM/yyyy";
+    dates.exportDate = {2026, 12, 11};
+
+    // Half the bytes, and never the last block: the file is read again.
+    ReportRun run(dates);
+    const auto reader = run.AddTable(Ledger::Payments, "Payments.csv", tablePath);
+    reader(std::string_view(table).substr(0, table.size() / 2), false);
+    run.CompleteFromFiles();
+    const ReportOutcome outcome = run.Write({}, archive, ControlTotals(), {});
+    EXPECT_EQ(outcome.htmlPath, dir / "Books_11122026_1030.report.html");
+    EXPECT_EQ(outcome.jsonPath, dir / "Books_11122026_1030.report.json");
+    ASSERT_EQ(run.Report().banks.size(), 1u);
+    EXPECT_EQ(run.Report().banks[0].payments, 2);
+    EXPECT_EQ(run.Report().banks[0].paid.Text(), "12.50");
+    EXPECT_EQ(run.Report().tables[0].bytes, static_cast<long long>(table.size()));
+    EXPECT_EQ(run.Report().header.archiveSha256,  // of "an archive"
+              "9e691d5adacf0e102f203100842ffaba4e2a7dfe3dbd536827d3c0db8c7e88f1");
+    EXPECT_EQ(run.Report().header.archiveBytes, 10);
+    EXPECT_TRUE(FileExists(outcome.jsonPath));
+    EXPECT_TRUE(FileExists(outcome.htmlPath));
+
+    // Gone before it could be read again: no report, and a reason.
+    DeleteFileAt(outcome.jsonPath);
+    DeleteFileAt(outcome.htmlPath);
+    ReportRun lost(dates);
+    lost.AddTable(Ledger::Payments, "Payments.csv", dir / "missing.csv");
+    EXPECT_THROW(lost.CompleteFromFiles(), EInOutError);
+    lost.Fail("File not found.");
+    EXPECT_THROW(lost.Write({}, archive, ControlTotals(), {}), Exception);
+    EXPECT_FALSE(FileExists(outcome.jsonPath));
+    EXPECT_FALSE(FileExists(outcome.htmlPath));
 }
 
 }  // namespace
