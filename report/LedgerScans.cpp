@@ -76,6 +76,7 @@ void TableScan::Line(std::string_view line, long long number) {
 void TableScan::Finish() {
     lines_.Finish();
     complete_ = true;
+    Done();
 }
 
 void TableScan::Restart() {
@@ -253,6 +254,14 @@ void TransactionsScan::CheckReference(const LineFields& fields) {
                        static_cast<std::uint32_t>(transaction.size())};
     texts_.append(transaction);
     ++referenceCount_;
+}
+
+void TransactionsScan::Done() {
+    // Repeated references are found while the table is read; the table of
+    // those met is not needed after it.
+    std::vector<Reference>().swap(references_);
+    referenceCount_ = 0;
+    std::string().swap(texts_);
 }
 
 void TransactionsScan::Reset() {

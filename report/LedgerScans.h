@@ -109,6 +109,8 @@ class TableScan {
     virtual void Header() = 0;
     virtual void Record(const LineFields& fields, long long number) = 0;
     virtual void Reset() = 0;
+    // The file was read to its end: what only reading needed can go.
+    virtual void Done() {}
 
   private:
     Ledger ledger_;
@@ -181,6 +183,7 @@ class TransactionsScan : public TableScan {
     void Header() override;
     void Record(const LineFields& fields, long long number) override;
     void Reset() override;
+    void Done() override;
 
   private:
     std::optional<CivilDate> ReadDate(std::string_view text);

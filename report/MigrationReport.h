@@ -31,7 +31,8 @@ struct ItemValue {
     static ItemValue Number(long long n) { return {Kind::Number, std::to_string(n)}; }
     static ItemValue Null() { return {}; }
 };
-using FindingItem = std::vector<std::pair<std::string, ItemValue>>;
+// Its fields by name; the names are the program's own constants.
+using FindingItem = std::vector<std::pair<const char*, ItemValue>>;
 
 struct Finding {
     std::string code;

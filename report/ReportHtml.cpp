@@ -336,20 +336,36 @@ void HistorySection(std::string& out, const MigrationReport& report) {
 }  // namespace
 
 std::string ReportHtml(const MigrationReport& report) {
+    StringSink text;
+    WriteReportHtml(report, text);
+    return text.Text();
+}
+
+void WriteReportHtml(const MigrationReport& report, TextSink& sink) {
     std::string out =
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Migration "
         "report: " +
         Escaped(report.header.company) + "</title>\n<style>" + Style +
         "</style>\n</head>\n<body>\n";
-    HeaderSection(out, report);
-    FindingsSection(out, report);
-    ControlTotalsSection(out, report);
-    TrialBalanceSection(out, report);
-    AgedSection(out, "aged-debtors", "Aged debtors", report.agedDebtors, report.header);
-    AgedSection(out, "aged-creditors", "Aged creditors", report.agedCreditors, report.header);
-    BankSection(out, report);
-    HistorySection(out, report);
-    return out + "</body>\n</html>\n";
+    // Each section goes to the sink once made.
+    const auto section = [&](auto write) {
+        write(out);
+        sink.Put(out);
+        out.clear();
+    };
+    section([&](std::string& o) { HeaderSection(o, report); });
+    section([&](std::string& o) { FindingsSection(o, report); });
+    section([&](std::string& o) { ControlTotalsSection(o, report); });
+    section([&](std::string& o) { TrialBalanceSection(o, report); });
+    section([&](std::string& o) {
+        AgedSection(o, "aged-debtors", "Aged debtors", report.agedDebtors, report.header);
+    });
+    section([&](std::string& o) {
+        AgedSection(o, "aged-creditors", "Aged creditors", report.agedCreditors, report.header);
+    });
+    section([&](std::string& o) { BankSection(o, report); });
+    section([&](std::string& o) { HistorySection(o, report); });
+    sink.Put("</body>\n</html>\n");
 }
 
 }  // namespace quillmere

@@ -5,9 +5,13 @@
 #include <string>
 
 #include "report/MigrationReport.h"
+#include "report/TextSink.h"
 
 namespace quillmere {
 
+// Writes the page to `out` section by section.
+void WriteReportHtml(const MigrationReport& report, TextSink& out);
+// The same as one text.
 std::string ReportHtml(const MigrationReport& report);
 
 }  // namespace quillmere

@@ -22,6 +22,7 @@ const char* AgreementName(Agreement agreement) {
 // objects and arrays begin and end, the writer puts the commas.
 class JsonWriter {
   public:
+    explicit JsonWriter(TextSink& sink) : sink_(sink) {}
     void Key(const char* name) {
         Separate();
         out_ += JsonString(name);
@@ -52,10 +53,22 @@ class JsonWriter {
     void Money(const DecimalSum& sum) { String(sum.Text()); }
     void Null() { Raw("null"); }
     void OptionalString(const std::optional<std::string>& text) { text ? String(*text) : Null(); }
-    std::string Text() { return out_ + "\n"; }
+    // Ends the text and hands the rest to the sink.
+    void Finish() {
+        out_ += '\n';
+        Flush();
+    }
 
   private:
+    // The text goes to the sink a piece at a time.
+    void Flush() {
+        sink_.Put(out_);
+        out_.clear();
+    }
     void Separate() {
+        if (out_.size() > 1 << 16) {
+            Flush();
+        }
         if (afterKey_) {
             afterKey_ = false;
             return;
@@ -72,6 +85,7 @@ class JsonWriter {
         out_ += '\n';
         out_.append(static_cast<std::size_t>(depth_) * 2, ' ');
     }
+    TextSink& sink_;
     std::string out_;
     int depth_ = 0;
     bool first_ = true;
@@ -151,8 +165,14 @@ std::string JsonString(const std::string& text) {
 }
 
 std::string ReportJson(const MigrationReport& report) {
+    StringSink text;
+    WriteReportJson(report, text);
+    return text.Text();
+}
+
+void WriteReportJson(const MigrationReport& report, TextSink& out) {
     const ReportHeader& h = report.header;
-    JsonWriter w;
+    JsonWriter w(out);
     w.Open('{');
     w.Key("format");
     w.String("quillmere-migration-report/1");
@@ -224,7 +244,7 @@ std::string ReportJson(const MigrationReport& report) {
         for (const FindingItem& item : f.items) {
             w.Open('{');
             for (const auto& [name, value] : item) {
-                w.Key(name.c_str());
+                w.Key(name);
                 switch (value.kind) {
                     case ItemValue::Kind::Text:
                         w.String(value.text);
@@ -369,7 +389,7 @@ std::string ReportJson(const MigrationReport& report) {
     w.Close('}');
     w.Close('}');
     w.Close('}');
-    return w.Text();
+    w.Finish();
 }
 
 }  // namespace quillmere

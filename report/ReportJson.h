@@ -4,9 +4,13 @@
 #include <string>
 
 #include "report/MigrationReport.h"
+#include "report/TextSink.h"
 
 namespace quillmere {
 
+// Writes the JSON to `out` as it is made.
+void WriteReportJson(const MigrationReport& report, TextSink& out);
+// The same as one text.
 std::string ReportJson(const MigrationReport& report);
 
 // A JSON string literal of a UTF-8 text, quotes included.

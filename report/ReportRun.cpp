@@ -71,6 +71,8 @@ ReportOutcome ReportRun::Write(ReportHeader header, const std::string& archivePa
     header.archiveBytes = static_cast<long long>(FileBytes(archivePath).Size());
     header.archiveSha256 = FileSha256(archivePath);
     report_ = MakeMigrationReport(std::move(header), scans_, totals, categoryOrder);
+    // What the tables gave is in the report now.
+    scans_.clear();
 
     ReportOutcome outcome;
     outcome.errors = report_.Count(Severity::Error);
@@ -78,8 +80,12 @@ ReportOutcome ReportRun::Write(ReportHeader header, const std::string& archivePa
     outcome.notes = report_.Count(Severity::Note);
     outcome.jsonPath = ReportJsonPath(archivePath);
     outcome.htmlPath = ReportHtmlPath(archivePath);
-    WriteWholeFile(outcome.jsonPath, ReportJson(report_));
-    WriteWholeFile(outcome.htmlPath, ReportHtml(report_));
+    FileSink json(outcome.jsonPath);
+    WriteReportJson(report_, json);
+    json.Commit();
+    FileSink html(outcome.htmlPath);
+    WriteReportHtml(report_, html);
+    html.Commit();
     for (const auto& seconds : scanSeconds_) {
         outcome.scanSeconds += *seconds;
     }
