@@ -1,7 +1,6 @@
 #include "report/LedgerScans.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/CodePage.h"
 
@@ -51,12 +50,6 @@ std::uint64_t ReferenceHash(std::string_view type, std::string_view account,
 }
 
 }  // namespace
-
-std::string IsoDateText(const CivilDate& date) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}
 
 void TableScan::Line(std::string_view line, long long number) {
     bytes_ += static_cast<long long>(line.size()) + 2;
@@ -192,7 +185,7 @@ void TransactionsScan::Record(const LineFields& fields, long long number) {
             last = date;
         }
         if (DaysSinceEpoch(*date) > exportDay_) {
-            futureDates.push_back({number, std::string(transaction), IsoDateText(*date)});
+            futureDates.push_back({number, std::string(transaction), IsoDate(*date)});
         }
     }
     if (ledger() == Ledger::OtherTransactions) {

@@ -224,9 +224,6 @@ class AllocationsScan : public TableScan {
     std::size_t reference_ = 0, bank_ = 0, amount_ = 0;
 };
 
-// An ISO date text (2026-12-11).
-std::string IsoDateText(const CivilDate& date);
-
 // The scan for a table of the export.
 std::unique_ptr<TableScan> MakeTableScan(Ledger ledger, const std::string& fileName,
                                          const DateReading& dates);

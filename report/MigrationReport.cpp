@@ -1,7 +1,6 @@
 #include "report/MigrationReport.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <deque>
 
 #include "platform/CodePage.h"
@@ -676,10 +675,6 @@ const char* SeverityName(Severity severity) {
             break;
     }
     return "note";
-}
-
-std::string IsoDate(const CivilDate& date) {
-    return IsoDateText(date);
 }
 
 int MigrationReport::Count(Severity severity) const {

@@ -135,7 +135,4 @@ MigrationReport MakeMigrationReport(ReportHeader header,
                                     const ControlTotals& totals,
                                     const std::vector<std::string>& categoryOrder);
 
-// An ISO date text (2026-12-11).
-std::string IsoDate(const CivilDate& date);
-
 }  // namespace quillmere

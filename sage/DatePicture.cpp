@@ -232,6 +232,10 @@ std::optional<CivilDate> ParseDatePicture(std::string_view text, const std::stri
     return date;
 }
 
+std::string IsoDate(const CivilDate& date) {
+    return Number(date.year, 4) + "-" + Number(date.month, 2) + "-" + Number(date.day, 2);
+}
+
 long long DaysSinceEpoch(const CivilDate& date) {
     // Days from civil (proleptic Gregorian), era by era of 400 years.
     const long long y = date.year - (date.month <= 2 ? 1 : 0);

@@ -44,6 +44,9 @@ struct CivilDate {
 std::optional<CivilDate> ParseDatePicture(std::string_view text, const std::string& picture,
                                           const RegionalSettings& settings);
 
+// The date as ISO text (2026-12-11).
+std::string IsoDate(const CivilDate& date);
+
 // Days since 1970-01-01 (negative before it), for differences of dates.
 long long DaysSinceEpoch(const CivilDate& date);
 
