@@ -78,6 +78,12 @@ public:
     virtual void setProgressMax(int maximum) = 0;
     virtual void setProgressPosition(int position) = 0;
 
+    // A line that says the program is waiting for the Sage ODBC driver and
+    // for how long, shown while one of its calls takes longer than a few
+    // seconds (on any page, and in the status of a run); the empty text
+    // takes it away. Replaced, not added to: it changes every second.
+    virtual void setWaitingText(const std::string& text) = 0;
+
     // Handles all queued input and paint events, then returns.
     virtual void processMessages() = 0;
 
