@@ -12,8 +12,9 @@
 #include "platform/Files.h"
 #include "platform/SystemCodePage.h"
 #include "platform/ZipFacts.h"
-#include "platform/odbc/OdbcDataSources.h"
-#include "platform/odbc/OdbcSingleRow.h"
+#include "platform/ChildProcess.h"
+#include "reader/TableSampling.h"
+#include "sage/SageReader.h"
 #include "sage/CompanyList.h"
 #include "sage/TSageObject.h"
 #include "service/ServiceProbe.h"
@@ -73,48 +74,6 @@ std::string StartupHomeDir(const PreflightSettings& settings, const System& syst
     return home;
 }
 
-// Stops a sampled export once it has its records.
-struct SampleFull {};
-
-// Takes the lines of a table's first records, timing them.
-class SampleSink : public RowSink {
-  public:
-    explicit SampleSink(int records) : records_(records) {}
-    void Add(const std::string& line) override {
-        const auto now = Clock::now();
-        if (lines_ == 0) {
-            started_ = now;  // the header: the query opens after it
-        } else if (lines_ == 1) {
-            firstRecord_ = now;
-        }
-        last_ = now;
-        bytes_ += line;
-        bytes_ += "\r\n";
-        if (++lines_ > records_) {
-            throw SampleFull{};
-        }
-    }
-    int records() const { return std::max(lines_ - 1, 0); }
-    const std::string& bytes() const { return bytes_; }
-    // Seconds from the header to the first record: the query's opening.
-    double openSeconds() const {
-        return lines_ > 1 ? std::chrono::duration<double>(firstRecord_ - started_).count()
-                          : std::chrono::duration<double>(last_ - started_).count();
-    }
-    // Seconds per record after the first.
-    double recordSeconds() const {
-        return lines_ > 2
-                   ? std::chrono::duration<double>(last_ - firstRecord_).count() / (lines_ - 2)
-                   : 0;
-    }
-
-  private:
-    int records_;
-    int lines_ = 0;
-    std::string bytes_;
-    Clock::time_point started_, firstRecord_, last_;
-};
-
 class Checklist {
   public:
     Checklist(const std::function<void(const CheckLine&)>& report) : report_(report) {}
@@ -133,11 +92,13 @@ class Checklist {
     std::vector<CheckLine> lines_;
 };
 
-void CheckDataSource(const PreflightSettings& settings, Checklist& list) {
+void CheckDataSource(const PreflightSettings& settings, TSageObject& reader, Checklist& list) {
     const std::string wanted = DataSourceName(settings.versionNo);
     std::vector<std::string> names;
     try {
-        names = odbc::DataSourceNames();
+        names = reader.DataSourceNames();
+    } catch (const EAbort&) {
+        throw;
     } catch (const std::exception& e) {
         list.add("ODBC data source", CheckState::Failed,
                  std::string("the ODBC driver manager cannot be used: ") + e.what(),
@@ -259,38 +220,45 @@ double CheckTables(TSageObject& sage, const PreflightSettings& settings, Checkli
     double tableBytes = 0;
     double archiveBytes = 0;
     double seconds = 0;
+    std::string stopped;  // the driver's stop, which ends the reading of tables
     for (const ExportTable& table : ExportTables()) {
-        const ExportDefinition definition = LedgerExport(table.ledger, sage);
-        ExportDefinition countOnly = definition;
-        countOnly.money.clear();
-        long long records = 0;
+        if (!stopped.empty()) {
+            list.add("table " + table.fileName, CheckState::Skipped, stopped);
+            continue;
+        }
+        reader::TableSample sample;
         try {
-            const auto row = odbc::SingleRow(sage.Connection, SourceTotalsSql(countOnly));
-            records = std::atoll(row.at(0).text.value_or("0").c_str());
-            SampleSink sample(settings.sampleRecords);
-            try {
-                table.run(sage, sample);
-            } catch (const SampleFull&) {
-            }
-            const double perRecord =
-                sample.records() > 0
-                    ? static_cast<double>(sample.bytes().size()) / (sample.records() + 1)
-                    : 0;
-            const double bytes = static_cast<double>(sample.bytes().size()) +
-                                 perRecord * static_cast<double>(records - sample.records());
-            const double ratio =
-                sample.bytes().empty()
-                    ? 1
-                    : static_cast<double>(DeflatedSize(sample.bytes())) / sample.bytes().size();
-            tableBytes += bytes;
-            archiveBytes += bytes * ratio;
-            seconds += sample.openSeconds() + sample.recordSeconds() * static_cast<double>(records);
+            sample = sage.Reader() ? sage.Reader()->SampleTable(table.ledger, settings.sampleRecords,
+                                                                "checking the table " +
+                                                                    table.fileName)
+                                   : SampleTable(sage, table.ledger, settings.sampleRecords);
+        } catch (const EAbort&) {
+            throw;
+        } catch (const EReaderStopped& e) {
+            list.add("table " + table.fileName, CheckState::Failed, e.what(),
+                     "the driver failed inside Sage's own ODBC code: check the company with "
+                     "Sage's data check, then try again");
+            stopped = "not read: the Sage ODBC driver stopped";
+            continue;
         } catch (const std::exception& e) {
             list.add("table " + table.fileName, CheckState::Failed,
                      std::string("the data source cannot read it: ") + e.what(),
                      "check that the user may read the company's ledgers");
             continue;
         }
+        const long long records = sample.records;
+        const double perRecord =
+            sample.sampleRecords > 0
+                ? static_cast<double>(sample.sampleBytes) / static_cast<double>(sample.sampleRecords + 1)
+                : 0;
+        const double bytes = static_cast<double>(sample.sampleBytes) +
+                             perRecord * static_cast<double>(records - sample.sampleRecords);
+        const double ratio = sample.sampleBytes == 0 ? 1
+                                                     : static_cast<double>(sample.deflatedBytes) /
+                                                           static_cast<double>(sample.sampleBytes);
+        tableBytes += bytes;
+        archiveBytes += bytes * ratio;
+        seconds += sample.openSeconds + sample.recordSeconds * static_cast<double>(records);
         list.add("table " + table.fileName, CheckState::Ok,
                  std::to_string(records) + (records == 1 ? " record" : " records"));
     }
@@ -380,13 +348,17 @@ std::optional<int> VersionOfDataSource(const std::string& dataSource) {
 std::vector<CheckLine> RunPreflight(const PreflightSettings& settings, System& system,
                                     const std::function<void(const CheckLine&)>& report) {
     Checklist list(report);
-    CheckDataSource(settings, list);
+    // Every call to the driver runs in a reader process, as in a run.
+    auto sage = std::make_unique<TSageObject>(settings.versionNo);
+    sage->UseReader(RunningProgramPath());
+    sage->OnPump = settings.pump;
+    sage->OnWaiting = settings.waiting;
+    CheckDataSource(settings, *sage, list);
     const std::vector<CompanyFound> companies = CheckCompanies(settings, system, list);
 
     std::optional<double> needed;
     std::string why;
     const std::optional<CompanyFound> company = ChosenCompany(settings, companies, why);
-    auto sage = std::make_unique<TSageObject>(settings.versionNo);
     bool loggedIn = false;
     if (!settings.password) {
         list.add("login", CheckState::Skipped, "no user given");
@@ -397,6 +369,12 @@ std::vector<CheckLine> RunPreflight(const PreflightSettings& settings, System& s
             loggedIn = sage->Login(company->dataPath, settings.user, *settings.password);
             list.add("login", CheckState::Ok,
                      "logged in to " + company->name + " as " + settings.user + ", read-only");
+        } catch (const EAbort&) {
+            throw;
+        } catch (const EReaderStopped& e) {
+            list.add("login", CheckState::Failed, e.what(),
+                     "the driver failed inside Sage's own ODBC code: check that Sage itself "
+                     "opens the company, then try again");
         } catch (const std::exception& e) {
             list.add("login", CheckState::Failed, e.what(),
                      "check the user name and password: they are those of Sage itself");
@@ -404,7 +382,6 @@ std::vector<CheckLine> RunPreflight(const PreflightSettings& settings, System& s
     }
     if (loggedIn) {
         needed = CheckTables(*sage, settings, list);
-        sage->Connection.Close();
     } else {
         list.add("tables", CheckState::Skipped, "they are counted after a login");
     }

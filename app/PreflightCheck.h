@@ -36,6 +36,12 @@ struct PreflightSettings {
     std::string caFile;
     // Records exported per table for the timed sample.
     int sampleRecords = 200;
+    // Called about every 50 ms while the check waits for the Sage driver;
+    // raises EAbort to stop the check (which ends the driver's process).
+    std::function<void()> pump;
+    // What a driver call that has been silent for a few seconds does, and for
+    // how long (whole seconds; 0 when it speaks again).
+    std::function<void(const std::string& doing, int seconds)> waiting;
 };
 
 // Runs the checks in order, handing each line to `report` as soon as it is

@@ -1,8 +1,10 @@
 #include "app/ufMain.h"
 
+#include "platform/ChildProcess.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/SystemCodePage.h"
+#include "sage/SageReader.h"
 #include "wizard/HomeDirDefaults.h"
 #include "wizard/WriteLog.h"
 
@@ -194,6 +196,12 @@ void TfrmMain::LeaveVersionPage() {
     Log("Version is " + std::to_string(VersionNo));
     SageObj->OnProgress = [this](int position, int maximum) { ShowProgress(position, maximum); };
     SageObj->OnPump = [this] { PumpMessages(); };
+    // The driver runs in a reader process of this program's own: a driver
+    // that crashes or blocks cannot take the window with it.
+    SageObj->UseReader(RunningProgramPath());
+    SageObj->OnWaiting = [this](const std::string& doing, int seconds) {
+        view_.setWaitingText(seconds > 0 ? WaitingText(doing, seconds) : std::string());
+    };
 
     CheckHomeDir();
     if (HomeDirFound) {

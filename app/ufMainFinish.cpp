@@ -12,6 +12,7 @@
 #include "platform/Files.h"
 #include "platform/ZipWriter.h"
 #include "report/ReportRun.h"
+#include "sage/SageReader.h"
 #include "sage/ChartOfAccounts.h"
 
 namespace quillmere {
@@ -86,7 +87,7 @@ void TfrmMain::cmdFinishClick() {
             }
             file.Commit();
             tableFiles.push_back(file.Path());
-            Reconcile(SageObj->Connection, definition, tally);
+            Reconcile(*SageObj, definition, tally);
             // Deflated, and read for the report, while the next table exports.
             zipMain.addFinishedFile(file.Path(),
                                     report.AddTable(table.ledger, table.fileName, file.Path()));
@@ -123,6 +124,13 @@ void TfrmMain::cmdFinishClick() {
             view_.clearStatus();
             view_.setVisible("txtStatus", false);
             view_.setVisible("pbMain", false);
+            throw;
+        } catch (const EReaderStopped&) {
+            // The Sage driver's process ended under the run, and what the run
+            // made is gone. The window stays usable: Back leads to the login
+            // page, where a new login starts a new reader.
+            LoggedIn = false;
+            view_.setEnabled("cmdBack", true);
             throw;
         } catch (const EInOutError& e) {
             // "Disk full", "File access denied": say which file.

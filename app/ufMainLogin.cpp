@@ -4,7 +4,7 @@
 #include "app/ufMain.h"
 #include "platform/Exceptions.h"
 #include "platform/odbc/OdbcConnection.h"
-#include "platform/odbc/OdbcDataSources.h"
+#include "sage/SageReader.h"
 
 namespace quillmere {
 
@@ -43,6 +43,10 @@ void TfrmMain::cmdLoginClick() {
             }
             LoggedIn =
                 SageObj->Login(CompanyPath, view_.text("txtUserID"), view_.text("txtPassword"));
+        } catch (const EAbort&) {
+            // A stop while the driver logged in: the window closes.
+            LoggedIn = false;
+            throw;
         } catch (const std::exception& e) {
             // A driver of the other bitness cannot be loaded by this program:
             // no password would help, the other build of the wizard would.
@@ -50,7 +54,11 @@ void TfrmMain::cmdLoginClick() {
             const auto mismatch =
                 odbcError ? ArchitectureMismatchMessage(odbcError->sqlState(), ProgramBits)
                           : std::nullopt;
-            if (mismatch) {
+            if (dynamic_cast<const EReaderStopped*>(&e)) {
+                // Not the password: the driver itself failed. Its message
+                // says so, while doing what, and how it ended.
+                view_.messageBox(e.what(), MsgType::Error, MsgButtons::OK);
+            } else if (mismatch) {
                 Log(ArchitectureMismatchLogLine(ProgramBits));
                 view_.messageBox(*mismatch, MsgType::Error, MsgButtons::OK);
             } else if (odbcError && odbcError->sqlState() == "IM002") {
@@ -58,7 +66,9 @@ void TfrmMain::cmdLoginClick() {
                 // which Sage data sources this computer does have.
                 std::vector<std::string> names;
                 try {
-                    names = odbc::DataSourceNames();
+                    names = SageObj->DataSourceNames();
+                } catch (const EAbort&) {
+                    throw;
                 } catch (const std::exception&) {
                     // the message then lists none
                 }

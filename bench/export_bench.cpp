@@ -1,6 +1,7 @@
 // Runs Finish's export run once, as the wizard does, against the Sage data
 // source that ODBCINI names, with the program's directory in WORK_DIR and no
-// upload; prints the wall time and the peak memory of the process.
+// upload; prints the wall time and the peak memory of the process and of
+// its reader process.
 // With --floor it runs only the eight tables' queries, through the same
 // exports and query settings, every record fetched and thrown away: no line,
 // no file, no archive (what the data source and its driver cost alone).
@@ -13,6 +14,8 @@
 
 #include "app/ufMain.h"
 #include "export/ExportTables.h"
+#include "platform/ChildProcess.h"
+#include "reader/ReaderMain.h"
 
 namespace {
 
@@ -55,6 +58,7 @@ class QuietView : public WizardView {
     }
     void setProgressMax(int) override {}
     void setProgressPosition(int) override {}
+    void setWaitingText(const std::string&) override {}
     void processMessages() override {}
     void setTimerEnabled(bool) override {}
     void closeWindow() override {}
@@ -74,6 +78,9 @@ class QuietView : public WizardView {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto readerExit = RunReaderIfAsked(argc, argv)) {
+        return *readerExit;
+    }
     const bool floor = argc > 1 && std::string(argv[1]) == "--floor";
     if (floor) {
         --argc;
@@ -92,6 +99,12 @@ int main(int argc, char** argv) {
     form.CompanyName = "Bench Company";
     form.NoUpload = true;
     form.SageObj = std::make_unique<TSageObject>(17);
+    // The run reads through its reader process, as the wizard does; the
+    // floor walks the data source in this process, the cost of the source
+    // alone.
+    if (!floor) {
+        form.SageObj->UseReader(RunningProgramPath());
+    }
     form.SageObj->OnProgress = [&form](int position, int maximum) {
         form.ShowProgress(position, maximum);
     };
@@ -112,7 +125,12 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    std::printf("wall_s: %.3f\npeak_rss_kb: %ld\n", wall.count(), usage.ru_maxrss);
+    // The reader process ends with the Sage object; its peak is then known.
+    form.SageObj.reset();
+    rusage reader{};
+    ::getrusage(RUSAGE_CHILDREN, &reader);
+    std::printf("wall_s: %.3f\npeak_rss_kb: %ld\nreader_peak_rss_kb: %ld\n", wall.count(),
+                usage.ru_maxrss, reader.ru_maxrss);
     if (form.LastReport) {
         std::printf("report_scan_s: %.3f\nreport_write_s: %.3f\n", form.LastReport->scanSeconds,
                     form.LastReport->writeSeconds);

@@ -1,5 +1,8 @@
 #include "export/ControlTotals.h"
 
+#include "sage/SageReader.h"
+#include "sage/TSageObject.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -207,14 +210,19 @@ std::string SourceTotalsSql(const ExportDefinition& definition) {
     return sql;
 }
 
-void Reconcile(odbc::Connection& connection, const ExportDefinition& definition,
-               TableTotals& totals) {
+void Reconcile(TSageObject& sage, const ExportDefinition& definition, TableTotals& totals) {
     std::vector<odbc::SingleValue> row;
     if (totals.sourceFigures) {
         row = *totals.sourceFigures;
     } else {
         try {
-            row = odbc::SingleRow(connection, SourceTotalsSql(definition));
+            row = sage.SingleRow(SourceTotalsSql(definition),
+                                 "adding up the control totals of " + totals.fileName);
+        } catch (const EAbort&) {
+            throw;
+        } catch (const EReaderStopped&) {
+            // The driver's end is the run's failure, not a figure unchecked.
+            throw;
         } catch (const std::exception& e) {
             totals.unchecked = e.what();
             return;

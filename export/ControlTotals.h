@@ -13,6 +13,8 @@
 
 namespace quillmere {
 
+class TSageObject;
+
 // How one figure compares with the data source's.
 enum class Agreement { Agrees, Differs, Unchecked };
 // Its mark in the summary: "ok", "DIFFERENT", "not checked".
@@ -101,8 +103,7 @@ std::vector<std::string> SourceTotalsAggregates(const ExportDefinition& definiti
 // Marks each figure against the data source's totals: those it computed
 // during the export, or else those it gives when asked now. A statement the
 // data source cannot run leaves the table unchecked with its reason.
-void Reconcile(odbc::Connection& connection, const ExportDefinition& definition,
-               TableTotals& totals);
+void Reconcile(TSageObject& sage, const ExportDefinition& definition, TableTotals& totals);
 
 struct ControlTotals {
     std::string archiveName;

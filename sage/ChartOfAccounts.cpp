@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/odbc/OdbcQuery.h"
+#include "sage/SageReader.h"
 #include "sage/TSageObject.h"
 #include "sage/ValueText.h"
 
@@ -70,36 +71,55 @@ std::string CategoryTitleOf(const CategoryList& categories, const std::string& a
     return {};
 }
 
-int TSageObject::ChooseChart(WizardView& view) {
+ChartChoices TSageObject::ListCharts() {
+    if (reader_) {
+        return reader_->Charts();
+    }
     odbc::Query query(Connection);
     query.SetSql(ChartListSql);
     query.Open();
     query.First();
+    ChartChoices choices;
     if (query.RecordCount() <= 1) {
-        const int only = query.Eof() ? 0 : query.AsInteger(query.FieldIndex("chart"));
+        choices.only = query.Eof() ? 0 : query.AsInteger(query.FieldIndex("chart"));
         const auto name = query.Eof() ? std::nullopt : query.FindField("NAME");
-        ChosenChart = name ? ChartItemText(std::to_string(only),
-                                           Utf8FromCp1252(ValueText(query, *name, Settings)))
-                           : std::to_string(only);
-        return only;
+        choices.onlyItem = name ? ChartItemText(std::to_string(choices.only),
+                                                Utf8FromCp1252(ValueText(query, *name, Settings)))
+                                : std::to_string(choices.only);
+        return choices;
     }
     const int chartField = query.FieldIndex("CHART");
     const int nameField = query.FieldIndex("NAME");
-    std::vector<std::string> items;
     for (; !query.Eof(); query.Next()) {
-        items.push_back(ChartItemText(ValueText(query, chartField, Settings),
-                                      Utf8FromCp1252(ValueText(query, nameField, Settings))));
+        choices.items.push_back(ChartItemText(ValueText(query, chartField, Settings),
+                                              Utf8FromCp1252(ValueText(query, nameField, Settings))));
     }
-    const int chosen = view.chooseChart(items);
-    if (chosen < 0 || static_cast<std::size_t>(chosen) >= items.size()) {
+    return choices;
+}
+
+int TSageObject::ChooseChart(WizardView& view) {
+    const ChartChoices choices = ListCharts();
+    if (choices.items.empty()) {
+        ChosenChart = choices.onlyItem;
+        return choices.only;
+    }
+    const int chosen = view.chooseChart(choices.items);
+    if (chosen < 0 || static_cast<std::size_t>(chosen) >= choices.items.size()) {
         throw ENoChartChosen();
     }
-    ChosenChart = items[static_cast<std::size_t>(chosen)];
-    return ChartNumberOfItem(items[static_cast<std::size_t>(chosen)]);
+    ChosenChart = choices.items[static_cast<std::size_t>(chosen)];
+    return ChartNumberOfItem(ChosenChart);
 }
 
 void TSageObject::LoadChartCategories(WizardView& view) {
-    const int chart = ChooseChart(view);
+    LoadCategoriesOfChart(ChooseChart(view));
+}
+
+void TSageObject::LoadCategoriesOfChart(int chart) {
+    if (reader_) {
+        reader_->LoadCategories(chart, Categories, OnProgress);
+        return;
+    }
     WalkQuery(WithChartNumber(CategoryRangesSql, chart), true, [this](const ExportRecord& r) {
         const std::string title = r.Text("title");
         Categories.emplace_back(

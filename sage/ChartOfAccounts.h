@@ -1,6 +1,7 @@
 #pragma once
 // The chart chooser's items and how a chart number is read back from one.
 #include <string>
+#include <vector>
 
 #include "platform/Exceptions.h"
 
@@ -14,6 +15,15 @@ std::string ChartItemText(const std::string& chartText, const std::string& name)
 // characters 0 to 32, as a decimal 32-bit integer. Raises an Exception naming
 // the text when it is no such number.
 int ChartNumberOfItem(const std::string& item);
+
+// The charts a company offers: `items` ("1 - Standard", ...) when there are
+// several to choose from; otherwise the only chart's number (0 for none)
+// and the name the run shows for it.
+struct ChartChoices {
+    std::vector<std::string> items;
+    int only = 0;
+    std::string onlyItem;
+};
 
 // The error when the chooser closes with no chart highlighted.
 inline constexpr const char* NoChartChosenMessage = "No chart of accounts was selected";

@@ -205,36 +205,58 @@ ExportDefinition LedgerExport(Ledger table, const TSageObject& sage) {
     throw std::logic_error("unknown ledger table");
 }
 
+const char* LedgerTitle(Ledger table) {
+    switch (table) {
+        case Ledger::SalesAccounts:
+            return "Sales Ledger Codes";
+        case Ledger::SalesTransactions:
+            return "Sales Ledger Transactions";
+        case Ledger::PurchaseAccounts:
+            return "Purchase Ledger Codes";
+        case Ledger::PurchaseTransactions:
+            return "Purchase Ledger Transactions";
+        case Ledger::NominalAccounts:
+            return "Nominal Ledger Codes";
+        case Ledger::OtherTransactions:
+            return "Nominal Ledger Transactions";
+        case Ledger::Payments:
+            return "Payments";
+        case Ledger::Receipts:
+            break;
+    }
+    return "Receipts";
+}
+
 void TSageObject::ExportSalesAccounts(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(LedgerExport(Ledger::SalesAccounts, *this), sortColumn, rows);
+    ExportLedger(Ledger::SalesAccounts, sortColumn, rows);
 }
 
 void TSageObject::ExportPurchaseAccounts(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(LedgerExport(Ledger::PurchaseAccounts, *this), sortColumn, rows);
+    ExportLedger(Ledger::PurchaseAccounts, sortColumn, rows);
 }
 
 void TSageObject::ExportNominalAccounts(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(LedgerExport(Ledger::NominalAccounts, *this), sortColumn, rows);
+    ExportLedger(Ledger::NominalAccounts, sortColumn, rows);
 }
 
 void TSageObject::ExportSalesTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(LedgerExport(Ledger::SalesTransactions, *this), sortColumn, rows);
+    ExportLedger(Ledger::SalesTransactions, sortColumn, rows);
 }
 
 void TSageObject::ExportPurchaseTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(LedgerExport(Ledger::PurchaseTransactions, *this), sortColumn, rows);
+    ExportLedger(Ledger::PurchaseTransactions, sortColumn, rows);
 }
 
 void TSageObject::ExportOtherTransactions(const std::string& sortColumn, RowSink& rows) {
-    ExportRows(LedgerExport(Ledger::OtherTransactions, *this), sortColumn, rows);
+    ExportLedger(Ledger::OtherTransactions, sortColumn, rows);
 }
 
 void TSageObject::ExportPayments(RowSink& rows) {
-    ExportRows(LedgerExport(Ledger::Payments, *this), {}, rows);
+    ExportLedger(Ledger::Payments, {}, rows);
 }
 
 void TSageObject::ExportReceipts(RowSink& rows) {
-    ExportRows(LedgerExport(Ledger::Receipts, *this), {}, rows);
+    ExportLedger(Ledger::Receipts, {}, rows);
 }
 
 }  // namespace quillmere

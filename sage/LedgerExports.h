@@ -27,6 +27,9 @@ inline constexpr Ledger AllLedgers[] = {
     Ledger::Payments,         Ledger::Receipts,
 };
 
+// The table's name as messages give it ("Sales Ledger Transactions").
+const char* LedgerTitle(Ledger table);
+
 // The definition that the export of `table` walks. The nominal accounts'
 // category column looks the reference up in `sage`'s loaded categories.
 ExportDefinition LedgerExport(Ledger table, const TSageObject& sage);

@@ -6,7 +6,10 @@
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/RegionalSettings.h"
+#include "platform/odbc/OdbcDataSources.h"
 #include "platform/odbc/OdbcQuery.h"
+#include "platform/odbc/OdbcSingleRow.h"
+#include "sage/SageReader.h"
 #include "sage/CompanyList.h"
 
 namespace quillmere {
@@ -170,8 +173,31 @@ void TSageObject::SelectCompany(WizardView& view, std::string& companyName,
     companyPath = chosenPath;
 }
 
+void TSageObject::UseReader(const std::string& program) {
+    reader_ = std::make_unique<SageReader>(program);
+    reader_->OnPump = [this] {
+        if (OnPump) {
+            OnPump();
+        }
+    };
+    reader_->OnWaiting = [this](const std::string& doing, int seconds) {
+        if (OnWaiting) {
+            OnWaiting(doing, seconds);
+        }
+    };
+}
+
+std::vector<std::string> TSageObject::DataSourceNames() {
+    return reader_ ? reader_->DataSourceNames() : odbc::DataSourceNames();
+}
+
 bool TSageObject::Login(const std::string& companyPath, const std::string& userId,
                         const std::string& password) {
+    if (reader_) {
+        Categories.clear();
+        ChosenChart.clear();
+        return reader_->Login(VersionNo, Settings, companyPath, userId, password);
+    }
     if (Connection.Connected()) {
         Connection.Close();
     }
@@ -179,6 +205,30 @@ bool TSageObject::Login(const std::string& companyPath, const std::string& userI
     Connection.SetLoginTimeout(15);
     Connection.Open();
     return Connection.Connected();
+}
+
+void TSageObject::Logout() {
+    if (reader_) {
+        reader_->Logout();
+    }
+    Connection.Close();
+}
+
+std::vector<odbc::SingleValue> TSageObject::SingleRow(const std::string& sql,
+                                                      const std::string& doing) {
+    if (reader_) {
+        return reader_->SingleRow(sql, doing);
+    }
+    return odbc::SingleRow(Connection, sql);
+}
+
+void TSageObject::ExportLedger(Ledger ledger, const std::string& sortColumn, RowSink& rows) {
+    if (reader_) {
+        RecordCount = reader_->Export(ledger, sortColumn, rows, OnProgress,
+                                      std::string("reading ") + LedgerTitle(ledger));
+        return;
+    }
+    ExportRows(LedgerExport(ledger, *this), sortColumn, rows);
 }
 
 void TSageObject::WalkQuery(const std::string& sql, bool countRecords,

@@ -3,6 +3,7 @@
 // owns the ODBC connection, reads the company list and lets the user pick a
 // company, logs in, and walks the export queries (ExportWalk.h).
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,10 +11,14 @@
 #include "platform/System.h"
 #include "platform/WizardView.h"
 #include "platform/odbc/OdbcConnection.h"
+#include "sage/ChartOfAccounts.h"
 #include "sage/ExportWalk.h"
+#include "sage/LedgerExports.h"
 #include "sage/TChartAccount.h"
 
 namespace quillmere {
+
+class SageReader;
 
 // Progress notification: (position, maximum).
 using ProgressCallback = std::function<void(int position, int maximum)>;
@@ -109,9 +114,26 @@ class TSageObject {
     void SelectCompany(WizardView& view, std::string& companyName, std::string& companyPath);
     std::vector<std::string> UnreadableCompanies;
 
+    // Runs every call that reaches the ODBC driver from here on in a reader
+    // process started from `program` (this program's own executable; see
+    // sage/SageReader.h): the login, the data source list, the chart, the
+    // table exports and single-row statements. Without it they run in this
+    // process (the reader process itself runs them so). Set before Login.
+    void UseReader(const std::string& program);
+    // The reader, when one is used.
+    SageReader* Reader() const { return reader_.get(); }
+    // While a driver call has been silent for a few seconds: what it does and
+    // for how long (whole seconds; 0 when it speaks again). Reader only.
+    std::function<void(const std::string& doing, int seconds)> OnWaiting;
+
+    // The ODBC data sources of this computer (user and system).
+    std::vector<std::string> DataSourceNames();
+
     // Closes an open connection, then opens one for the company data path
     // with the user ID and password. Raises the driver's error when the open
     // fails (the connection is closed then); returns whether it is open.
+    // Through a reader, a login starts afresh: the categories loaded for an
+    // earlier login are dropped.
     bool Login(const std::string& companyPath, const std::string& userId,
                const std::string& password);
 
@@ -119,6 +141,17 @@ class TSageObject {
     // of the definition's query with `sortColumn` in place of "%s", into `rows`.
     void ExportRows(const ExportDefinition& definition, const std::string& sortColumn,
                     RowSink& rows);
+
+    // The export of one of the eight tables (LedgerExport) into `rows`,
+    // "%s" of its SQL text replaced by `sortColumn`; the Export* below call it.
+    void ExportLedger(Ledger ledger, const std::string& sortColumn, RowSink& rows);
+
+    // The first row of a statement that yields one (an aggregate); `doing`
+    // says what it is for when the reader stops during it.
+    std::vector<odbc::SingleValue> SingleRow(const std::string& sql, const std::string& doing);
+
+    // Closes the company's connection.
+    void Logout();
 
     // The walk without lines: runs `sql`, calls `perRecord` for each record
     // and counts and reports progress as ExportRows does (when countRecords).
@@ -151,9 +184,16 @@ class TSageObject {
     // with RecordCount and progress as the exports do.
     int ChooseChart(WizardView& view);
     void LoadChartCategories(WizardView& view);
+    // The company's charts, without asking; and the category ranges of one
+    // chart appended to Categories.
+    ChartChoices ListCharts();
+    void LoadCategoriesOfChart(int chart);
     // The title of the first loaded range that holds the account reference,
     // empty when none does.
     std::string NominalCategory(const std::string& accountRef) const;
+
+  private:
+    std::unique_ptr<SageReader> reader_;
 };
 
 }  // namespace quillmere

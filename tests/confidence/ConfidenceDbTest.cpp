@@ -57,7 +57,7 @@ TableTotals ExportAndReconcile(TSageObject& sage, const ExportDefinition& defini
         sage.ExportRows(definition, "TRAN_NUMBER", sink);
         rows.Close();
     }
-    Reconcile(sage.Connection, definition, totals);
+    Reconcile(sage, definition, totals);
     return totals;
 }
 
@@ -124,8 +124,8 @@ TEST(SourceTotals, TakenWithTheRecordCountAreThoseTheDataSourceGivesWhenAsked) {
         ASSERT_TRUE(during.sourceFigures) << "the export's count carried no totals";
         TableTotals asked = during;
         asked.sourceFigures.reset();
-        Reconcile(sage->Connection, definition, during);
-        Reconcile(sage->Connection, definition, asked);
+        Reconcile(*sage, definition, during);
+        Reconcile(*sage, definition, asked);
         ASSERT_EQ(asked.unchecked, "");
         EXPECT_EQ(during.unchecked, "");
         EXPECT_EQ(during.sourceRecords, asked.sourceRecords);
@@ -165,7 +165,7 @@ TEST(SourceTotals, ASumTheDataSourceCannotTakeLeavesTheExportWhole) {
     EXPECT_EQ(sage->RecordCount, counted);
     EXPECT_GT(counted, static_cast<int>(got.size()) - 1);  // the filter dropped some
     EXPECT_FALSE(totals.sourceFigures);
-    Reconcile(sage->Connection, definition, totals);
+    Reconcile(*sage, definition, totals);
     EXPECT_EQ(totals.recordsAgreement, Agreement::Unchecked);
     EXPECT_NE(totals.unchecked.find("sum"), std::string::npos) << totals.unchecked;
 }
@@ -176,7 +176,7 @@ TEST(SourceTotals, AStatementTheDataSourceRefusesLeavesTheTableUncheckedNotFaile
     definition.money = {"NO_SUCH_COLUMN"};
     TableTotals totals;
     totals.money.push_back({});
-    Reconcile(sage->Connection, definition, totals);
+    Reconcile(*sage, definition, totals);
     EXPECT_EQ(totals.recordsAgreement, Agreement::Unchecked);
     EXPECT_NE(totals.unchecked.find("no_such_column"), std::string::npos) << totals.unchecked;
 }

@@ -89,6 +89,8 @@ class FakeView : public WizardView {
     void addStatusLine(const std::string& line) override;
     void setProgressMax(int maximum) override;
     void setProgressPosition(int position) override;
+    void setWaitingText(const std::string& text) override { waitingText = text; }
+    std::string waitingText;
     void processMessages() override;
     void setTimerEnabled(bool enabled) override;
     void closeWindow() override;

@@ -67,6 +67,7 @@ class HeadlessView : public WizardView {
     void addStatusLine(const std::string& line) override;
     void setProgressMax(int maximum) override;
     void setProgressPosition(int position) override;
+    void setWaitingText(const std::string&) override {}
     void processMessages() override;
     bool stopPending() const override { return interruptPending && interruptPending(); }
     void setTimerEnabled(bool) override {}

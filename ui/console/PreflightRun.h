@@ -5,12 +5,15 @@
 
 #include "app/ExportCommandLine.h"
 #include "platform/System.h"
+#include "ui/console/HeadlessView.h"
 
 namespace quillmere {
 
 // Prints one line per check as it completes; 0 when every check holds,
-// 1 otherwise. The login is tried only when a password was given.
+// 1 otherwise, ExitInterrupted when an interrupt stopped it. The login is
+// tried only when a password was given. `view` tells the interrupt and
+// shows the wait for a slow driver.
 int RunPreflight(const ExportOptions& options, const std::string& password, System& system,
-                 std::ostream& out);
+                 HeadlessView& view, std::ostream& out);
 
 }  // namespace quillmere

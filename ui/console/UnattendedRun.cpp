@@ -164,7 +164,7 @@ int RunUnattended(const ExportOptions& options, const std::string& password, Hea
         return Resend(options, walk, view, system, out);
     }
     if (options.check) {
-        return RunPreflight(options, password, system, out);
+        return RunPreflight(options, password, system, view, out);
     }
 
     if (!walk.click(&TfrmMain::FormCreate) || !walk.next()) {

@@ -6,12 +6,17 @@
 #include "app/ExportCommandLine.h"
 #include "platform/Exceptions.h"
 #include "platform/Terminal.h"
+#include "reader/ReaderMain.h"
 #include "ui/console/Console.h"
 #include "ui/console/HeadlessView.h"
 #include "ui/console/UnattendedRun.h"
 
 int main(int argc, char** argv) {
     using namespace quillmere;
+    // Started as the reader of the Sage driver by another run of this program.
+    if (const auto readerExit = RunReaderIfAsked(ProgramArguments(argc, argv))) {
+        return *readerExit;
+    }
     // Read first and removed from the environment, so that no program
     // started later (the browser) inherits it.
     std::string password = TakeEnvironmentSecret("QUILLMERE_SAGE_PASSWORD");

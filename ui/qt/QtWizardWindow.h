@@ -56,6 +56,7 @@ class QtWizardWindow : public QDialog, public WizardView {
     void addStatusLine(const std::string& line) override;
     void setProgressMax(int maximum) override;
     void setProgressPosition(int position) override;
+    void setWaitingText(const std::string&) override {}
     void processMessages() override;
     void setTimerEnabled(bool enabled) override;
     void closeWindow() override;

@@ -7,10 +7,15 @@
 
 #include "app/CommandLine.h"
 #include "app/ufMain.h"
+#include "reader/ReaderMain.h"
 #include "ui/qt/QtWizardWindow.h"
 
 int main(int argc, char** argv) {
     using namespace quillmere;
+    // Started as the reader of the Sage driver by the wizard: no window.
+    if (const auto readerExit = RunReaderIfAsked(argc, argv)) {
+        return *readerExit;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);
     QApplication::setApplicationDisplayName(ApplicationTitle);

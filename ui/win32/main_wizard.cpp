@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/ufMain.h"
 #include "platform/Terminal.h"
+#include "reader/ReaderMain.h"
 #include "ui/win32/WideText.h"
 #include "ui/win32/Win32WizardWindow.h"
 
@@ -30,6 +31,10 @@ void ShowUsage(const std::string& text, UINT icon) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace quillmere;
+    // Started as the reader of the Sage driver by the wizard: no window.
+    if (const auto readerExit = RunReaderIfAsked(ProgramArguments(0, nullptr))) {
+        return *readerExit;
+    }
     WizardOptions options;
     try {
         std::vector<std::string> arguments = ProgramArguments(0, nullptr);
