@@ -172,6 +172,7 @@ class Reader {
                 const std::string sortColumn = request.Text();
                 std::vector<std::string> aggregates = request.Texts();
                 const bool wantsLines = request.U8() != 0;
+                sage.RecordCount = request.Int();
                 ForwardedRows rows(channel_, std::move(aggregates), wantsLines);
                 sage.OnProgress = [this, &rows](int position, int maximum) {
                     rows.Flush();

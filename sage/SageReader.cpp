@@ -1,5 +1,6 @@
 #include "sage/SageReader.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "platform/odbc/OdbcConnection.h"
@@ -168,8 +169,9 @@ std::string_view SageReader::receive(const std::string& doing) {
             }
         }
         if (got == 0 && now - heard >= WaitingAfter) {
-            const int seconds =
-                static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(now - heard).count());
+            const int seconds = std::max(
+                1, static_cast<int>(
+                       std::chrono::duration_cast<std::chrono::seconds>(now - heard).count()));
             if (seconds != shown.seconds) {
                 shown.seconds = seconds;
                 if (OnWaiting) {
@@ -273,12 +275,15 @@ void SageReader::LoadCategories(int chart, CategoryList& into,
 }
 
 int SageReader::Export(Ledger ledger, const std::string& sortColumn, RowSink& rows,
-                       const std::function<void(int, int)>& progress, const std::string& doing) {
+                       const std::function<void(int, int)>& progress, const std::string& doing,
+                       int recordCount) {
     Frame frame(Message::Export);
     frame.I64(static_cast<int>(ledger));
     frame.Text(sortColumn);
     frame.Texts(rows.SourceAggregates());
     frame.U8(rows.WantsLines() ? 1 : 0);
+    // A walk that does not count leaves the count as it was.
+    frame.I64(recordCount);
     std::string line;  // one buffer for the table's lines
     FrameReader reply = request(frame, doing, [&](FrameReader& message) {
         switch (message.Type()) {

@@ -69,9 +69,11 @@ class SageReader {
     // Appends the category ranges of `chart` to `into`.
     void LoadCategories(int chart, CategoryList& into, const std::function<void(int, int)>& progress);
     // The export of one table into `rows`, as TSageObject::ExportLedger
-    // makes it in the reader; returns the reader's record count.
+    // makes it in the reader; returns the record count after it (the walk
+    // sets it, or leaves `recordCount` as it was).
     int Export(Ledger ledger, const std::string& sortColumn, RowSink& rows,
-               const std::function<void(int, int)>& progress, const std::string& doing);
+               const std::function<void(int, int)>& progress, const std::string& doing,
+               int recordCount);
     // The first row of a statement (an aggregate).
     std::vector<odbc::SingleValue> SingleRow(const std::string& sql, const std::string& doing);
     // The table check's count and timed sample.

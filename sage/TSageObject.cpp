@@ -225,7 +225,7 @@ std::vector<odbc::SingleValue> TSageObject::SingleRow(const std::string& sql,
 void TSageObject::ExportLedger(Ledger ledger, const std::string& sortColumn, RowSink& rows) {
     if (reader_) {
         RecordCount = reader_->Export(ledger, sortColumn, rows, OnProgress,
-                                      std::string("reading ") + LedgerTitle(ledger));
+                                      std::string("reading ") + LedgerTitle(ledger), RecordCount);
         return;
     }
     ExportRows(LedgerExport(ledger, *this), sortColumn, rows);

@@ -573,11 +573,12 @@ TEST_F(ExportRun, AnInterruptStopsTheRunAtItsNextPumpAndClosesTheWindow) {
 
     EXPECT_TRUE(view.windowClosed());
     EXPECT_EQ(err.str(), std::string(Located) + "Interrupted.\n");
-    // Stopped in the first table that reports progress.
-    EXPECT_TRUE(std::regex_match(out.str(),
-                                 std::regex("Getting Chart of Accounts Categories...\n"
-                                            "Getting sales ledger codes....\nFound [0-9]+ items.\n"
-                                            "Getting sales ledger transactions....\n")))
+    // Stopped at the next pump: the wait for the Sage driver's reader pumps
+    // too, so at the latest in the first table that reports progress.
+    EXPECT_TRUE(std::regex_match(
+        out.str(), std::regex("Getting Chart of Accounts Categories...\n"
+                              "(Getting sales ledger codes....\n(Found [0-9]+ items.\n"
+                              "(Getting sales ledger transactions....\n)?)?)?")))
         << out.str();
     EXPECT_EQ(service.requestCount(), 0);
     const std::string expected = LogToExport.substr(0, LogToExport.find("Closing Zip"));
