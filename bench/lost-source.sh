@@ -6,7 +6,9 @@
 #
 # Per run it notes the delay, whether the stop came before the export ended,
 # the exit status (a status over 128 is a signal: a crash), whether the
-# message begins "The connection to the data source was lost", and any file
+# message begins "The connection to the data source was lost" or (the driver
+# died in the reader process) "The Sage ODBC driver stopped unexpectedly",
+# and any file
 # a stopped run left in the work directory other than the log. Prints one line a run, then
 # the totals; exits 1 when a run crashed, ended the export with another
 # status than 1, or left a file behind.
@@ -48,7 +50,7 @@ server_start() {
         -o "-k $socket -p $port -c listen_addresses='' -c fsync=off" start >/dev/null
 }
 
-hit=0 finished=0 crashes=0 lost_message=0 other_message=0 bad_status=0 leftovers=0
+hit=0 finished=0 crashes=0 lost_message=0 driver_message=0 other_message=0 bad_status=0 leftovers=0
 declare -A statuses=()
 for i in $(seq "$runs"); do
     work="$scratch/work$i" run="$scratch/run$i"
@@ -92,6 +94,10 @@ for i in $(seq "$runs"); do
         fi
         if grep -q '^\(Error: \)\?The connection to the data source was lost' "$run/output"; then
             ((lost_message += 1))
+        elif grep -q '^\(Error: \)\?The Sage ODBC driver stopped unexpectedly while' "$run/output"; then
+            # The driver died in its reader process: the program says so.
+            ((driver_message += 1))
+            verdict+=" (driver stopped: $(grep -m 1 -o '(signal [^)]*)\|(exit code [0-9]*)' "$run/output" || true))"
         elif ((status == 1)); then
             ((other_message += 1))
             verdict+=" OTHER MESSAGE: $message"
@@ -120,6 +126,6 @@ echo "runs: $runs; stop while the tables were read: $hit; tables read before the
 echo "crashes: $crashes; exit statuses of the stopped runs:$(for s in "${!statuses[@]}"; do
     printf ' %s x%d' "$s" "${statuses[$s]}"; done)"
 echo "message 'The connection to the data source was lost': $lost_message of $hit;" \
-    "other message: $other_message"
+    "'The Sage ODBC driver stopped unexpectedly': $driver_message; other message: $other_message"
 echo "runs that left files in the work directory: $leftovers"
 ((crashes == 0 && bad_status == 0 && other_message == 0 && leftovers == 0))

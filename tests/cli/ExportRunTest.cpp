@@ -679,5 +679,77 @@ TEST_F(ExportRun, SignalsStopEveryPhaseAtOnceAndLeaveNoHalfOutput) {
     }
 }
 
+// The child processes of a process (its reader).
+std::vector<int> Children(int pid) {
+    std::vector<int> children;
+    std::istringstream list(
+        FileText("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children"));
+    for (int child; list >> child;) {
+        children.push_back(child);
+    }
+    return children;
+}
+
+// A run that waits for a driver call that does not end (a table whose query
+// sleeps, a login that does not come back, the check's count of a table):
+// Ctrl-C, SIGTERM and SIGHUP end it within a second, with the reader process,
+// and leave nothing behind.
+TEST_F(ExportRun, SignalsEndARunBlockedInTheSageDriverWithinASecond) {
+    // Every data source of the harness, its login made to sleep.
+    std::string ini = FileText(std::string(SAGE_HARNESS_DIR) + "/odbc.ini");
+    for (std::size_t at = 0; (at = ini.find("ReadOnly=1\n", at)) != std::string::npos;) {
+        at += std::string("ReadOnly=1\n").size();
+        ini.insert(at, "ConnSettings=SELECT pg_sleep(3600)\n");
+    }
+    const std::string stallingLogin = dir.write("stalling-odbc.ini", ini);
+    struct Case {
+        const char* phase;
+        int signal;
+    } const cases[] = {
+        {"export", SIGINT},  {"export", SIGTERM}, {"export", SIGHUP},
+        {"login", SIGTERM},  {"check", SIGINT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.phase) + ", signal " + std::to_string(c.signal));
+        fs::remove_all(work);
+        fs::create_directory(work);
+        StandInService service;
+        const std::string phase = c.phase;
+        ProgramRun run = road(service, phase == "check" ? std::vector<std::string>{"--check"}
+                                                        : std::vector<std::string>{});
+        auto user = std::find(run.args.begin(), run.args.end(), "--user");
+        user[1] = phase == "login" ? "manager" : "stalling_export";
+        if (phase == "login") {
+            run.env["ODBCINI"] = stallingLogin;
+        }
+        run.signal = c.signal;
+        const auto started = std::chrono::steady_clock::now();
+        std::vector<int> readers;
+        run.signalWhen = [&](int pid) {
+            readers = Children(pid);
+            // Long enough for the reader to be inside the call that blocks.
+            return !readers.empty() &&
+                   std::chrono::steady_clock::now() - started > std::chrono::milliseconds(2500);
+        };
+        const ProgramResult r = runChecked(run);
+        EXPECT_EQ(r.status, 130) << r.err << r.out;
+        if (phase == "check") {
+            EXPECT_NE(r.out.find("The check was stopped."), std::string::npos) << r.out;
+        } else {
+            EXPECT_TRUE(r.err.ends_with("Interrupted.\n")) << r.err;
+        }
+        EXPECT_GE(r.secondsAfterSignal, 0);
+        EXPECT_LT(r.secondsAfterSignal, 1.0);
+        std::cerr << "  stopped " << r.secondsAfterSignal << " s after the signal\n";
+        ASSERT_EQ(readers.size(), 1u);
+        EXPECT_FALSE(fs::exists("/proc/" + std::to_string(readers[0]) + "/cmdline") &&
+                     FileText("/proc/" + std::to_string(readers[0]) + "/cmdline")
+                             .find("--sage-reader") != std::string::npos)
+            << "the reader outlived the program";
+        EXPECT_EQ(LeftInWork(work), std::vector<std::string>{});
+        EXPECT_EQ(service.requestCount(), 0);
+    }
+}
+
 }  // namespace
 }  // namespace quillmere
