@@ -180,13 +180,13 @@ Handle MakeOutputPipe(Handle& childEnd) {
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
         kPipeBuffer, 0, nullptr));
     if (!ours) {
-        throw Exception("Cannot make a pipe for a child process: " + LastErrorText());
+        throw Exception(LastErrorText());
     }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     childEnd = Handle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, &inherit, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!childEnd) {
-        throw Exception("Cannot open a pipe for a child process: " + LastErrorText());
+        throw Exception(LastErrorText());
     }
     return ours;
 }
@@ -198,7 +198,7 @@ Handle MakeInputPipe(Handle& childEnd) {
     HANDLE write = nullptr;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     if (!CreatePipe(&read, &write, &inherit, kPipeBuffer)) {
-        throw Exception("Cannot make a pipe for a child process: " + LastErrorText());
+        throw Exception(LastErrorText());
     }
     childEnd = Handle(read);
     Handle ours(write);
@@ -326,14 +326,22 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     State& s = *state_;
     Handle childInput;
     Handle childOutput;
-    s.input = MakeInputPipe(childInput);
-    s.output = MakeOutputPipe(childOutput);
-    s.readDone = Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!s.readDone) {
-        throw Exception("Cannot start " + program + ": " + LastErrorText());
+    // These ends are inheritable from now until the child has its copies:
+    // another thread's CreateProcess that inherits every inheritable handle
+    // could take them meanwhile. Ours passes a list of the handles to inherit.
+    Handle childError;
+    try {
+        s.input = MakeInputPipe(childInput);
+        s.output = MakeOutputPipe(childOutput);
+        s.readDone = Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!s.readDone) {
+            throw Exception(LastErrorText());
+        }
+        childError = ErrorHandleForChild();
+    } catch (const Exception& e) {
+        throw Exception("Cannot start " + program + ": " + e.what());
     }
     s.overlapped.hEvent = s.readDone.get();
-    Handle childError = ErrorHandleForChild();
 
     const std::wstring wideProgram = win32::Wide(program);
     std::wstring commandLine = CommandLine(wideProgram, arguments);
@@ -415,18 +423,36 @@ long ChildProcess::Read(void* data, std::size_t size, std::chrono::milliseconds 
         if (s.pending) {
             const ULONGLONG now = GetTickCount64();
             const DWORD wait = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
-            if (WaitForSingleObject(s.readDone.get(), wait) == WAIT_TIMEOUT) {
+            // The read's end first: what the child wrote before it ended
+            // is read before its end is noticed.
+            const HANDLE events[2] = {s.readDone.get(), s.process.get()};
+            const DWORD woken = WaitForMultipleObjects(2, events, FALSE, wait);
+            if (woken == WAIT_TIMEOUT) {
                 return 0;
             }
+            if (woken == WAIT_OBJECT_0 + 1) {
+                // The child ended, so all it wrote is in the pipe. Its end
+                // of the pipe may outlive it (under Wine a helper process
+                // holds it for a moment; a process it started may hold it):
+                // the output counts as closed once the pipe is empty.
+                CancelIoEx(s.output.get(), &s.overlapped);
+            }
+            const BOOL done = GetOverlappedResult(s.output.get(), &s.overlapped, &got, TRUE);
             s.pending = false;
-            if (!GetOverlappedResult(s.output.get(), &s.overlapped, &got, FALSE)) {
-                if (GetLastError() == ERROR_BROKEN_PIPE ||
-                    GetLastError() == ERROR_OPERATION_ABORTED) {
+            if (!done) {
+                const DWORD error = GetLastError();
+                DWORD available = 0;
+                if (error == ERROR_OPERATION_ABORTED &&
+                    PeekNamedPipe(s.output.get(), nullptr, 0, nullptr, &available, nullptr) &&
+                    available > 0) {
+                    continue;
+                }
+                if (error == ERROR_BROKEN_PIPE || error == ERROR_OPERATION_ABORTED) {
                     s.outputClosed = true;
                     continue;
                 }
                 throw Exception("Cannot read from the child process " + std::to_string(s.id) +
-                                ": " + LastErrorText());
+                                ": " + win32::ErrorText(error));
             }
         }
         s.bufferStart = 0;
