@@ -240,8 +240,8 @@ Handle MakeJob() {
     return job;
 }
 
-// Starts the process suspended with only `handles` inherited (every one of
-// them inheritable). Where the list of handles cannot be given, every
+// Starts the process suspended with the `standard` handles (input, output,
+// error; each inheritable or null) and only those inherited. Where the list of handles cannot be given, every
 // inheritable handle of ours is inherited: our ends of the pipes are not
 // inheritable, so the child still holds none of them.
 bool StartSuspended(const std::wstring& program, std::wstring& commandLine,
