@@ -20,6 +20,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
+#include <sys/types.h>
+
 #include <cerrno>
 #include <csignal>
 #endif
