@@ -82,11 +82,17 @@ int Big(ParentPipes& pipes, unsigned long mebibytes) {
 #ifdef _WIN32
     // No crash dialog and no debugger: the parent reports the crash.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    // The exception itself rather than a bad write: how a fault is reported
+    // depends on the machine (the 32-bit build under Wine in a user-mode
+    // emulator reports a bad write as an illegal instruction).
+    RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
 #else
     std::signal(SIGSEGV, SIG_DFL);
-#endif
-    volatile int* nowhere = nullptr;
+    // The pointer itself is volatile: the compiler cannot see that it is
+    // null and put a trap instruction in the write's place.
+    int* volatile nowhere = nullptr;
     *nowhere = 1;
+#endif
     std::abort();
 }
 
