@@ -241,9 +241,10 @@ Handle MakeJob() {
 }
 
 // Starts the process suspended with the `standard` handles (input, output,
-// error; each inheritable or null) and only those inherited. Where the list of handles cannot be given, every
-// inheritable handle of ours is inherited: our ends of the pipes are not
-// inheritable, so the child still holds none of them.
+// error; each inheritable or null) and only those inherited. Where the list
+// of handles cannot be given, every inheritable handle of ours is
+// inherited: our ends of the pipes are not inheritable, so the child still
+// holds none of them.
 bool StartSuspended(const std::wstring& program, std::wstring& commandLine,
                     const HANDLE (&standard)[3], PROCESS_INFORMATION& process) {
     STARTUPINFOEXW startup{};

@@ -88,9 +88,9 @@ int Big(ParentPipes& pipes, unsigned long mebibytes) {
     RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
 #else
     std::signal(SIGSEGV, SIG_DFL);
-    // The pointer itself is volatile: the compiler cannot see that it is
-    // null and put a trap instruction in the write's place.
-    int* volatile nowhere = nullptr;
+    // Both volatile: the compiler can neither see that the pointer is null
+    // (and put a trap in the write's place) nor drop the write.
+    volatile int* volatile nowhere = nullptr;
     *nowhere = 1;
 #endif
     std::abort();
