@@ -546,6 +546,10 @@ struct ParentPipes::State {
 };
 
 ParentPipes::ParentPipes() : state_(std::make_unique<State>()) {
+    // A process that serves its parent has no one to show a dialog to: a
+    // crash (a driver's access violation) ends it at once, which the parent
+    // sees, and a missing disk fails the call instead of asking.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     std::fflush(stdout);
     std::cout.flush();
     // Standard input leads to NUL: nothing else here may take the parent's
