@@ -8,8 +8,10 @@
 # source and query settings, every record fetched and thrown away (export_bench
 # --floor). Prints the wall time and peak memory of each, the peak memory of
 # (a) for a company a quarter the size, "floor ratio: F", F = a / c, and last
-# "ratio: R", R = a / b (best of RUNS), and what the migration report of (a)
-# cost: its scans beside the deflate and its making after the archive.
+# "ratio: R", R = a / b (best of RUNS), what the migration report of (a)
+# cost: its scans beside the deflate and its making after the archive, and
+# the peak memory of (a)'s two processes: the program and the reader process
+# that reads the data source for it (the peak of (a) is the larger).
 #   bench/export.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=${1:?usage: bench/export.sh BUILD_DIR [RUNS]}
@@ -113,6 +115,7 @@ t_theirs=$(best "${theirs[@]}")
 t_floor=$(best "${floors[@]}")
 echo "company: 200000 splits x 3 journal lines, 50000 allocations, 5000 accounts per ledger"
 echo "(a) export run: ${t_ours} s (runs: ${ours[*]}), peak memory $((ours_kb / 1024)) MiB, archive $(stat -c %s "$archive") bytes"
+echo "(a) peak memory by process (last run): the program $(( $(figure "$work/a" peak_rss_kb) / 1024 )) MiB, its reader process $(( $(figure "$work/a" reader_peak_rss_kb) / 1024 )) MiB"
 echo "(a) on a quarter of the company: peak memory $((quarter_kb / 1024)) MiB"
 echo "(a) its migration report: $(figure "$work/a" report_scan_s) s reading the tables beside the deflate, $(figure "$work/a" report_write_s) s made and written after the archive (last run)"
 echo "(b) psql \\copy + zip -6: ${t_theirs} s (runs: ${theirs[*]}), peak memory $((theirs_kb / 1024)) MiB, archive $(stat -c %s "$work/b/archive.zip") bytes"
