@@ -220,8 +220,14 @@ struct Phase {
 
 std::vector<Phase> BlockingPhases() {
     return {
+#ifndef _WIN32
+        // (Under Wine the reader's driver manager reads the data sources of
+        // the environment Wine started with, not the test's own: the login
+        // that blocks is for Linux, where the command line's tests try it
+        // with every signal too.)
         {"login", "logging in",
          [](TSageObject& s) { s.Login("/x/ACCDATA", test::SageUser, test::SagePassword); }, 40},
+#endif
         {"chart", "reading the charts of accounts", [](TSageObject& s) { s.ListCharts(); }, 17,
          "stalling_chart"},
         {"export", "reading Sales Ledger Transactions",
