@@ -55,6 +55,7 @@ class QuietView : public WizardView {
     }
     void setProgressMax(int) override {}
     void setProgressPosition(int) override {}
+    void setWaitingText(const std::string&) override {}
     void processMessages() override {}
     void setTimerEnabled(bool) override {}
     void closeWindow() override {}
