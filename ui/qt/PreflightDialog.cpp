@@ -27,6 +27,13 @@ PreflightDialog::PreflightDialog(PreflightSettings settings, System& system, QWi
     list_->setLineWrapMode(QPlainTextEdit::NoWrap);
     v->addWidget(list_, 1);
     auto* row = new QHBoxLayout;
+    waiting_ = new QLabel(this);
+    waiting_->setObjectName("lblWaiting");
+    waiting_->setTextFormat(Qt::PlainText);
+    // A long text is cut off rather than widening the dialog.
+    waiting_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    waiting_->hide();
+    row->addWidget(waiting_, 1);
     row->addStretch();
     close_ = new QPushButton("Close", this);
     close_->setObjectName("cmdClose");
@@ -35,6 +42,12 @@ PreflightDialog::PreflightDialog(PreflightSettings settings, System& system, QWi
     v->addLayout(row);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
     resize(720, 420);
+}
+
+void PreflightDialog::setWaitingText(const std::string& text) {
+    waiting_->setText(QString::fromStdString(text));
+    waiting_->setVisible(!text.empty());
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void PreflightDialog::showEvent(QShowEvent* event) {
