@@ -80,6 +80,13 @@ bool Handle(HWND dlg, MSG& msg) {
 
 }  // namespace
 
+void PreflightDialog::ShowWaitingText(HWND dialog, const std::string& text) {
+    HWND line = GetDlgItem(dialog, IDC_CHECKWAITING);
+    SetWindowTextW(line, Wide(text).c_str());
+    ShowWindow(line, text.empty() ? SW_HIDE : SW_SHOWNA);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void PreflightDialog::Execute(HWND owner, const PreflightSettings& settings, System& system) {
     State state{owner};
     HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CHECK), owner,
