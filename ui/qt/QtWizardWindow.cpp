@@ -147,6 +147,8 @@ QtWizardWindow::QtWizardWindow(QWidget* parent) : QDialog(parent) {
     QSizePolicy keepRoom(QSizePolicy::Ignored, QSizePolicy::Fixed);
     keepRoom.setRetainSizeWhenHidden(true);
     waiting_->setSizePolicy(keepRoom);
+    // In line with the pages' texts.
+    waiting_->setContentsMargins(pages_->widget(0)->layout()->contentsMargins().left(), 0, 0, 0);
     waiting_->hide();
 
     auto* layout = new QVBoxLayout(this);
