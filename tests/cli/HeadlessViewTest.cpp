@@ -2,6 +2,7 @@
 // error, the progress bar, and the choosers answered from the options.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 #include "platform/Exceptions.h"
@@ -121,6 +122,105 @@ TEST(HeadlessProgress, TheBarIsDrawnOnChangeAndClearedBeforeAnyLine) {
     err.str("");
     view.closeWindow();
     EXPECT_EQ(err.str(), blank);
+}
+
+// The waiting line as the page flow sets it: about once a second while a
+// driver call lasts, then the empty text.
+std::string Waiting(int seconds) {
+    return "Waiting for the Sage ODBC driver (reading Sales Ledger Transactions): " +
+           std::to_string(seconds) + " s";
+}
+
+TEST(HeadlessWaiting, OnATerminalOneLineIsRewrittenInPlaceAndEndedWhenTheWaitEnds) {
+    std::ostringstream out, err;
+    HeadlessView view(out, err, true);
+    view.setWaitingText(Waiting(3));
+    EXPECT_EQ(err.str(), "\r" + Waiting(3));
+    err.str("");
+    view.setWaitingText(Waiting(4));
+    EXPECT_EQ(err.str(), "\r" + Waiting(4));
+    err.str("");
+    // The last figure stays, on a line of its own.
+    view.setWaitingText("");
+    EXPECT_EQ(err.str(), "\n");
+    err.str("");
+    view.setWaitingText("");  // nothing shown: nothing to end
+    EXPECT_EQ(err.str(), "");
+
+    // A shorter text blanks what the longer one left.
+    view.setWaitingText("Waiting: 10 s");
+    err.str("");
+    view.setWaitingText("Waiting: 9 s");
+    EXPECT_EQ(err.str(), "\rWaiting: 9 s ");
+    err.str("");
+    // Names from the company's files cannot drive the terminal.
+    view.setWaitingText("Waiting (reading \x1b[2J): 11 s");
+    EXPECT_EQ(err.str(), "\rWaiting (reading \\x1B[2J): 11 s");
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST(HeadlessWaiting, OnATerminalTheWaitingLineTakesTheProgressBarsPlaceAndGivesItBack) {
+    std::ostringstream out, err;
+    HeadlessView view(out, err, true);
+    const std::string blankBar = "\r" + std::string(48, ' ') + "\r";
+    view.setProgressMax(1000);
+    view.setProgressPosition(500);
+    err.str("");
+
+    view.setWaitingText(Waiting(3));
+    EXPECT_EQ(err.str(), blankBar + "\r" + Waiting(3));
+    err.str("");
+    view.setProgressPosition(700);  // not drawn over the waiting line
+    EXPECT_EQ(err.str(), "");
+
+    // A line of the run in the middle of a wait: the waiting line makes way
+    // and is back at its next second.
+    view.addStatusLine("Found 41 items.");
+    const std::string blankWaiting = "\r" + std::string(Waiting(3).size(), ' ') + "\r";
+    EXPECT_EQ(err.str(), blankWaiting);
+    EXPECT_EQ(out.str(), "Found 41 items.\n");
+    err.str("");
+    view.setWaitingText(Waiting(4));
+    EXPECT_EQ(err.str(), "\r" + Waiting(4));
+    err.str("");
+    view.messageBox("Unable to send file", MsgType::Error, MsgButtons::OK);
+    EXPECT_EQ(err.str(), blankWaiting + "Error: Unable to send file\n");
+    err.str("");
+
+    view.setWaitingText(Waiting(5));
+    view.setWaitingText("");
+    err.str("");
+    view.setProgressPosition(700);  // the bar is back once the wait is over
+    EXPECT_EQ(err.str(), "\r[" + std::string(28, '#') + std::string(12, ' ') + "] 70%");
+}
+
+TEST(HeadlessWaiting, OffATerminalALineIsWrittenAtMostEveryFiveSecondsOfWaiting) {
+    std::ostringstream out, err;
+    HeadlessView view(out, err, false);
+    auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+    view.clock = [&now] { return now; };
+    const auto wait = [&](int from, int to) {
+        for (int s = from; s <= to; ++s) {
+            now += std::chrono::seconds(1);
+            view.setWaitingText(Waiting(s));
+        }
+    };
+    // Seconds 3 to 14: written at 3, 8 and 13, not at every second.
+    wait(3, 14);
+    EXPECT_EQ(err.str(), Waiting(3) + "\n" + Waiting(8) + "\n" + Waiting(13) + "\n");
+    err.str("");
+    view.setWaitingText("");
+    EXPECT_EQ(err.str(), "");
+    // A new wait writes its first line at once, whenever the last one was.
+    wait(3, 4);
+    EXPECT_EQ(err.str(), Waiting(3) + "\n");
+    EXPECT_EQ(out.str(), "");
+    // Off a terminal nothing is drawn in place, before or after a wait.
+    err.str("");
+    view.setWaitingText("");
+    view.setProgressPosition(50);
+    view.addStatusLine("Found 3 items.");
+    EXPECT_EQ(err.str(), "");
 }
 
 TEST_F(Headless, APumpAfterAnInterruptClosesOnce) {

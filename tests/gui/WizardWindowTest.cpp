@@ -19,6 +19,7 @@
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
 #include "support/qt/QtTestApp.h"
+#include "ui/qt/PreflightDialog.h"
 #include "ui/qt/QtWizardWindow.h"
 
 namespace quillmere {
@@ -147,6 +148,68 @@ TEST_F(WizardWindow, SavesAScreenshotOfEveryPage) {
         QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
     }
     EXPECT_EQ(page(), tabOptions);
+}
+
+// The line that says the program waits for the Sage driver: under the page
+// on every page, gone with the empty text, and neither the window nor its
+// buttons nor the finish page's progress bar move for it.
+TEST_F(WizardWindow, TheWaitingLineShowsUnderEveryPageWithoutMovingAnything) {
+    open();
+    auto* line = window.findChild<QLabel*>("lblWaiting");
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(window.isVisible("lblWaiting"));
+    const QSize size = window.size();
+    const QRect next = button("cmdNext")->geometry();
+    // The finish page as an export run leaves it.
+    window.setVisible("txtStatus", true);
+    window.setVisible("pbMain", true);
+    auto* pages = window.findChild<QStackedWidget*>("pgcMain");
+    for (int i = 0; i < window.pageCount(); ++i) {
+        const std::string text =
+            "Waiting for the Sage ODBC driver (reading Sales Ledger Transactions): " +
+            std::to_string(3 + i * 40) + " s";
+        window.setActivePage(i);
+        window.setWaitingText(text);
+        window.processMessages();
+        EXPECT_TRUE(line->isVisible()) << i;
+        EXPECT_EQ(window.text("lblWaiting"), text);
+        const QRect page(pages->mapTo(&window, QPoint(0, 0)), pages->size());
+        EXPECT_LT(page.bottom(), line->geometry().top()) << i;
+        EXPECT_LT(line->geometry().bottom(), next.top()) << i;
+        EXPECT_EQ(window.size(), size) << i;
+        EXPECT_EQ(button("cmdNext")->geometry(), next) << i;
+    }
+    auto* bar = window.findChild<QWidget*>("pbMain");
+    EXPECT_LE(bar->mapTo(pages, QPoint(0, bar->height())).y(), pages->height());
+    const char* dir = QUILLMERE_SCREENSHOT_DIR;
+    QDir().mkpath(dir);
+    EXPECT_TRUE(window.grab().save(QString(dir) + "/waiting-line.png"));
+
+    // A text too long for the line is cut off; the window stays as it is.
+    window.setWaitingText(std::string(400, 'W'));
+    window.processMessages();
+    EXPECT_EQ(window.size(), size);
+
+    window.setWaitingText("");
+    window.processMessages();
+    EXPECT_TRUE(line->isHidden());
+    EXPECT_FALSE(window.isVisible("lblWaiting"));
+    EXPECT_EQ(window.size(), size);
+    EXPECT_EQ(button("cmdNext")->geometry(), next);
+}
+
+// The "Check..." dialog shows the line itself while the window is behind it.
+TEST_F(WizardWindow, TheCheckDialogShowsTheWaitingLine) {
+    PreflightDialog dialog(PreflightSettings{}, system, &window);
+    auto* line = dialog.findChild<QLabel*>("lblWaiting");
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->isHidden());
+    const std::string text = "Waiting for the Sage ODBC driver (counting Nominal Ledger): 7 s";
+    dialog.setWaitingText(text);
+    EXPECT_FALSE(line->isHidden());
+    EXPECT_EQ(line->text().toStdString(), text);
+    dialog.setWaitingText("");
+    EXPECT_TRUE(line->isHidden());
 }
 
 // A focused button that is disabled hands the focus on, never to Cancel:

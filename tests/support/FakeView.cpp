@@ -123,6 +123,11 @@ void FakeView::setProgressPosition(int position) {
     progressHistory.emplace_back(position, progressMax);
 }
 
+void FakeView::setWaitingText(const std::string& text) {
+    waitingTexts.push_back(text);
+    waitingText = text;
+}
+
 void FakeView::processMessages() {
     ++pumps;
     if (onPump) {

@@ -43,6 +43,10 @@ class FakeView : public WizardView {
     int progressPosition = 0;
     std::vector<std::pair<int, int>> progressHistory;  // (position, max) at each position change
     int pumps = 0;
+    // The waiting line: every text set, in order (the empty text too), and
+    // the one it shows now ("" when it is gone).
+    std::vector<std::string> waitingTexts;
+    std::string waitingText;
     bool timerOn = false;
     bool windowClosed = false;
 
@@ -89,8 +93,7 @@ class FakeView : public WizardView {
     void addStatusLine(const std::string& line) override;
     void setProgressMax(int maximum) override;
     void setProgressPosition(int position) override;
-    void setWaitingText(const std::string& text) override { waitingText = text; }
-    std::string waitingText;
+    void setWaitingText(const std::string& text) override;
     void processMessages() override;
     void setTimerEnabled(bool enabled) override;
     void closeWindow() override;

@@ -20,6 +20,7 @@
 #include "app/ufMain.h"
 #include "support/FakeSystem.h"
 #include "support/TempDir.h"
+#include "ui/win32/PreflightDialog.h"
 #include "ui/win32/Resource.h"
 #include "ui/win32/WideText.h"
 #include "ui/win32/Win32WizardWindow.h"
@@ -657,6 +658,125 @@ TEST_F(Win32Window, CheckShowsEachLineAndEscapeEndsItAtAnyTime) {
     EXPECT_TRUE(goneAtOnce);
     EXPECT_TRUE(IsWindowEnabled(window.handle()));
     EXPECT_FALSE(form.Closed());
+}
+
+// What the screen shows in `r` (screen coordinates) as the count of dark
+// pixels: text drawn there, or none. Read after a short wait, as Wine hands
+// what was painted to the display when the thread waits; nothing is
+// invalidated, so only what the program itself painted shows.
+int DarkPixels(RECT r) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 150, 0, 0);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    int dark = -1;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY)) {
+            GdiFlush();
+            dark = 0;
+            const auto* pixel = static_cast<const unsigned char*>(bits);
+            for (int i = 0; i < width * height; ++i, pixel += 4) {
+                dark += pixel[0] < 0x80 && pixel[1] < 0x80 && pixel[2] < 0x80;
+            }
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return dark;
+}
+
+RECT ScreenRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+// The line that says the program waits for the Sage driver: under the page
+// on every page, painted by the pump of the loop that waits, gone with the
+// empty text; the window and its controls do not move.
+TEST_F(Win32Window, TheWaitingLineShowsUnderEveryPageAndGoesWithTheEmptyText) {
+    open();
+    HWND line = control("lblWaiting");
+    EXPECT_FALSE(shows("lblWaiting"));
+    const RECT windowBefore = ScreenRect(window.handle());
+    const RECT nextBefore = ScreenRect(control("cmdNext"));
+    const RECT lineRect = ScreenRect(line);
+    EXPECT_EQ(DarkPixels(lineRect), 0);
+
+    // The finish page as an export run leaves it: the status memo and the
+    // progress bar show, the bar lowest on the page.
+    window.setVisible("txtStatus", true);
+    window.setVisible("pbMain", true);
+    window.addStatusLine("Getting sales ledger transactions....");
+    for (int i = 0; i < 5; ++i) {
+        const std::string text =
+            "Waiting for the Sage ODBC driver (reading Sales Ledger Transactions): " +
+            std::to_string(3 + i * 40) + " s";
+        window.setActivePage(i);
+        window.setWaitingText(text);
+        window.processMessages();
+        EXPECT_TRUE(IsWindowVisible(line)) << PageNames[i];
+        EXPECT_EQ(window.text("lblWaiting"), text);
+        EXPECT_GT(DarkPixels(lineRect), 0) << PageNames[i];
+        // Beside the page, not on it: nothing of the page hides it, nor
+        // does it hide anything of the page.
+        const RECT page = ScreenRect(control(PageNames[i]));
+        EXPECT_LE(page.bottom, lineRect.top) << PageNames[i];
+        EXPECT_LT(lineRect.bottom, nextBefore.top) << PageNames[i];
+    }
+    EXPECT_LE(ScreenRect(control("pbMain")).bottom, lineRect.top);
+    shoot("waiting-line");
+
+    window.setWaitingText("");
+    window.processMessages();
+    EXPECT_FALSE(shows("lblWaiting"));
+    EXPECT_EQ(DarkPixels(lineRect), 0);
+    const RECT windowAfter = ScreenRect(window.handle());
+    EXPECT_TRUE(EqualRect(&windowBefore, &windowAfter));
+    const RECT nextAfter = ScreenRect(control("cmdNext"));
+    EXPECT_TRUE(EqualRect(&nextBefore, &nextAfter));
+}
+
+// The "Check..." dialog shows the line itself while the window is behind it.
+TEST_F(Win32Window, TheCheckDialogShowsTheWaitingLineBesideClose) {
+    form.ServiceBase = "https://127.0.0.1:1";
+    open();
+    const std::string text = "Waiting for the Sage ODBC driver (counting Nominal Ledger): 7 s";
+    bool shown = false, painted = false, hidden = false, cleared = false;
+    std::string lineText;
+    WhenWindowShows("Check", [&](HWND dialog) {
+        HWND line = GetDlgItem(dialog, IDC_CHECKWAITING);
+        shown = !IsWindowVisible(line);  // hidden until a wait
+        PreflightDialog::ShowWaitingText(dialog, text);
+        shown = shown && IsWindowVisible(line);
+        lineText = TextOf(line);
+        painted = DarkPixels(ScreenRect(line)) > 0;
+        EXPECT_TRUE(test::SaveScreenshot(dialog, Shot("dialog-check-waiting")));
+        PreflightDialog::ShowWaitingText(dialog, "");
+        hidden = !IsWindowVisible(line);
+        cleared = DarkPixels(ScreenRect(line)) == 0;
+        test::PressKey(dialog, VK_ESCAPE);
+    });
+    Click(control("cmdCheck"));
+    EXPECT_TRUE(test::AllWatchesServed());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(lineText, text);
+    EXPECT_TRUE(painted);
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(cleared);
 }
 
 TEST_F(Win32Window, CompanyChooserColumnsAreAsWideAsTheirLongestEntry) {

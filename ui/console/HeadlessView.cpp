@@ -58,8 +58,8 @@ std::string TerminalLines(const std::string& text) {
     return lines;
 }
 
-HeadlessView::HeadlessView(std::ostream& out, std::ostream& err, bool progressBar)
-    : out_(out), err_(err), progressBar_(progressBar) {
+HeadlessView::HeadlessView(std::ostream& out, std::ostream& err, bool terminal)
+    : out_(out), err_(err), terminal_(terminal) {
     // The controls that the window creates hidden or disabled.
     for (const char* name : {"cmdBack", "cmdFinish"}) {
         controls_[name].enabled = false;
@@ -151,7 +151,8 @@ void HeadlessView::setProgressPosition(int position) {
 }
 
 void HeadlessView::drawProgress() {
-    if (!progressBar_) {
+    // The waiting line has the terminal line while it shows.
+    if (!terminal_ || waitingWidth_ > 0) {
         return;
     }
     long long percent = 0;
@@ -171,11 +172,49 @@ void HeadlessView::drawProgress() {
 }
 
 void HeadlessView::clearProgress() {
+    if (waitingWidth_ > 0) {
+        err_ << '\r' << std::string(waitingWidth_, ' ') << '\r' << std::flush;
+        waitingWidth_ = 0;
+    }
     if (drawnPercent_ < 0) {
         return;
     }
     err_ << '\r' << std::string(ProgressBarWidth + 8, ' ') << '\r' << std::flush;
     drawnPercent_ = -1;
+}
+
+void HeadlessView::setWaitingText(const std::string& text) {
+    if (terminal_) {
+        if (text.empty()) {
+            // The last figure stays on a line of its own: how long it waited.
+            if (waitingWidth_ > 0) {
+                err_ << '\n' << std::flush;
+                waitingWidth_ = 0;
+            }
+            return;
+        }
+        if (drawnPercent_ >= 0) {
+            clearProgress();
+        }
+        const std::string shown = VisibleText(text);
+        // Characters, not bytes: a UTF-8 sequence takes one column.
+        const auto width = static_cast<std::size_t>(
+            std::count_if(shown.begin(), shown.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+        // A shorter text than the last one blanks the rest of the old one.
+        err_ << '\r' << shown << std::string(waitingWidth_ > width ? waitingWidth_ - width : 0, ' ')
+             << std::flush;
+        waitingWidth_ = std::max(width, waitingWidth_);
+        return;
+    }
+    if (text.empty()) {
+        waitingWritten_.reset();
+        return;
+    }
+    const auto now = clock();
+    if (!waitingWritten_ || now - *waitingWritten_ >= WaitingLineInterval) {
+        err_ << VisibleText(text) << std::endl;
+        waitingWritten_ = now;
+    }
 }
 
 void HeadlessView::processMessages() {

@@ -3,6 +3,10 @@
 // answered from the command line's options, the status memo goes to standard
 // output line by line, message boxes and error reports to standard error,
 // and the progress bar is drawn on standard error when that is a terminal.
+// The line that says the program waits for the Sage driver goes to standard
+// error too: on a terminal rewritten in place, elsewhere (a log) as a line
+// now and then.
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -16,8 +20,17 @@ namespace quillmere {
 
 class HeadlessView : public WizardView {
   public:
-    // `progressBar`: draw pbMain on `err` (only sensible on a terminal).
-    HeadlessView(std::ostream& out, std::ostream& err, bool progressBar);
+    // `terminal`: `err` is a terminal, on which pbMain and the waiting line
+    // are drawn in place.
+    HeadlessView(std::ostream& out, std::ostream& err, bool terminal);
+
+    // Off a terminal, the waiting line is written when a wait starts and
+    // then at most once per this interval, not at every change.
+    static constexpr std::chrono::seconds WaitingLineInterval{5};
+    // The clock that paces it (a test's own clock replaces it).
+    std::function<std::chrono::steady_clock::time_point()> clock = [] {
+        return std::chrono::steady_clock::now();
+    };
 
     // The answers, from the options.
     int version = -1;                    // the index of the cboVersion entry
@@ -42,7 +55,8 @@ class HeadlessView : public WizardView {
     bool closedByInterrupt() const { return closedByInterrupt_; }
     bool windowClosed() const { return windowClosed_; }
 
-    // Takes the progress bar off the terminal line.
+    // Takes the progress bar or the waiting line off the terminal line (it
+    // comes back at its next change).
     void clearProgress();
 
     MsgResult messageBox(const std::string& text, MsgType type, MsgButtons buttons) override;
@@ -67,7 +81,7 @@ class HeadlessView : public WizardView {
     void addStatusLine(const std::string& line) override;
     void setProgressMax(int maximum) override;
     void setProgressPosition(int position) override;
-    void setWaitingText(const std::string&) override {}
+    void setWaitingText(const std::string& text) override;
     void processMessages() override;
     bool stopPending() const override { return interruptPending && interruptPending(); }
     void setTimerEnabled(bool) override {}
@@ -92,13 +106,17 @@ class HeadlessView : public WizardView {
 
     std::ostream& out_;
     std::ostream& err_;
-    bool progressBar_;
+    bool terminal_;
     int page_ = 0;
     std::map<std::string, ControlState, std::less<>> controls_;
     std::vector<std::string> drives_;
     int progressMax_ = 100;
     int progressPosition_ = 0;
     int drawnPercent_ = -1;
+    // The waiting line on the terminal: its width in characters (0: none drawn).
+    std::size_t waitingWidth_ = 0;
+    // Off a terminal: when this wait's last line was written (none yet).
+    std::optional<std::chrono::steady_clock::time_point> waitingWritten_;
     int errorsShown_ = 0;
     std::optional<std::string> unanswered_;
     bool closedByInterrupt_ = false;

@@ -1,5 +1,8 @@
 #include "ui/qt/PreflightDialog.h"
 
+#include "platform/Exceptions.h"
+#include "sage/SageReader.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +30,13 @@ PreflightDialog::PreflightDialog(PreflightSettings settings, System& system, QWi
     list_->setLineWrapMode(QPlainTextEdit::NoWrap);
     v->addWidget(list_, 1);
     auto* row = new QHBoxLayout;
+    waiting_ = new QLabel(this);
+    waiting_->setObjectName("lblWaiting");
+    waiting_->setTextFormat(Qt::PlainText);
+    // A long text is cut off rather than widening the dialog.
+    waiting_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    waiting_->hide();
+    row->addWidget(waiting_, 1);
     row->addStretch();
     close_ = new QPushButton("Close", this);
     close_->setObjectName("cmdClose");
@@ -37,6 +47,12 @@ PreflightDialog::PreflightDialog(PreflightSettings settings, System& system, QWi
     resize(720, 420);
 }
 
+void PreflightDialog::setWaitingText(const std::string& text) {
+    waiting_->setText(QString::fromStdString(text));
+    waiting_->setVisible(!text.empty());
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void PreflightDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!started_) {
@@ -45,8 +61,28 @@ void PreflightDialog::showEvent(QShowEvent* event) {
     }
 }
 
+void PreflightDialog::reject() {
+    if (running_) {
+        stopAsked_ = true;  // the checks stop at their next pump, then close
+        return;
+    }
+    QDialog::reject();
+}
+
 void PreflightDialog::runChecks() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    running_ = true;
+    // While the check waits for the Sage driver, the dialog stays alive: its
+    // waiting line counts the seconds, and Escape or the close box stop it.
+    settings_.pump = [this] {
+        QApplication::processEvents();
+        if (stopAsked_) {
+            throw EAbort();
+        }
+    };
+    settings_.waiting = [this](const std::string& doing, int seconds) {
+        setWaitingText(seconds > 0 ? WaitingText(doing, seconds) : std::string());
+    };
     std::vector<CheckLine> lines;
     try {
         lines = RunPreflight(settings_, system_, [this](const CheckLine& line) {
@@ -56,13 +92,19 @@ void PreflightDialog::runChecks() {
         list_->appendPlainText(AllChecksHold(lines)
                                    ? "\nEvery check holds."
                                    : "\nSome checks FAILED: see what to do above.");
+    } catch (const EAbort&) {
+        list_->appendPlainText("\nThe check was stopped.");
     } catch (const std::exception& e) {
         list_->appendPlainText(QString("\nThe check stopped: ") + e.what());
     }
+    running_ = false;
     QApplication::restoreOverrideCursor();
     finished_ = true;
     close_->setEnabled(true);
     close_->setDefault(true);
+    if (stopAsked_) {
+        QDialog::reject();
+    }
 }
 
 }  // namespace quillmere

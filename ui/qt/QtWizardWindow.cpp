@@ -138,10 +138,26 @@ QtWizardWindow::QtWizardWindow(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(cmdNext);
     buttons->addWidget(cmdFinish);
 
+    // The waiting line, under the pages on every page. Its room is kept
+    // while it is hidden, taken off the page area, so that neither the
+    // window nor its buttons move when it comes and goes.
+    waiting_ = MakeLabel(this, "lblWaiting", "");
+    waiting_->setTextInteractionFlags(Qt::NoTextInteraction);
+    // A long text is cut off at the window's edge rather than widening it.
+    QSizePolicy keepRoom(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    keepRoom.setRetainSizeWhenHidden(true);
+    waiting_->setSizePolicy(keepRoom);
+    // In line with the pages' texts.
+    waiting_->setContentsMargins(pages_->widget(0)->layout()->contentsMargins().left(), 0, 0, 0);
+    waiting_->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_, 1);
+    layout->addWidget(waiting_);
     layout->addWidget(MakeRule(this));
     layout->addLayout(buttons);
+    pages_->setFixedHeight(pages_->maximumHeight() - waiting_->sizeHint().height() -
+                           layout->spacing());
 
     timer1_.setObjectName("Timer1");
     timer1_.setInterval(1000);
@@ -600,6 +616,11 @@ void QtWizardWindow::setProgressMax(int maximum) {
 
 void QtWizardWindow::setProgressPosition(int position) {
     progress_->setValue(position);
+}
+
+void QtWizardWindow::setWaitingText(const std::string& text) {
+    waiting_->setText(DisplayText(text));
+    waiting_->setVisible(!text.empty());
 }
 
 void QtWizardWindow::processMessages() {

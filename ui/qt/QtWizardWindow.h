@@ -12,6 +12,7 @@ class QListWidget;
 class QComboBox;
 class QPlainTextEdit;
 class QProgressBar;
+class QLabel;
 
 namespace quillmere {
 
@@ -56,7 +57,7 @@ class QtWizardWindow : public QDialog, public WizardView {
     void addStatusLine(const std::string& line) override;
     void setProgressMax(int maximum) override;
     void setProgressPosition(int position) override;
-    void setWaitingText(const std::string&) override {}
+    void setWaitingText(const std::string& text) override;
     void processMessages() override;
     void setTimerEnabled(bool enabled) override;
     void closeWindow() override;
@@ -89,6 +90,7 @@ class QtWizardWindow : public QDialog, public WizardView {
     QListWidget* drives_ = nullptr;
     QPlainTextEdit* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLabel* waiting_ = nullptr;  // lblWaiting
     QTimer timer1_;
     QDialog* dirSelect_ = nullptr;
 };

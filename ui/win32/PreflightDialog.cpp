@@ -1,5 +1,7 @@
 #include "ui/win32/PreflightDialog.h"
 
+#include "sage/SageReader.h"
+
 #include <string>
 #include <vector>
 
@@ -80,6 +82,13 @@ bool Handle(HWND dlg, MSG& msg) {
 
 }  // namespace
 
+void PreflightDialog::ShowWaitingText(HWND dialog, const std::string& text) {
+    HWND line = GetDlgItem(dialog, IDC_CHECKWAITING);
+    SetWindowTextW(line, Wide(text).c_str());
+    ShowWindow(line, text.empty() ? SW_HIDE : SW_SHOWNA);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void PreflightDialog::Execute(HWND owner, const PreflightSettings& settings, System& system) {
     State state{owner};
     HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CHECK), owner,
@@ -103,9 +112,22 @@ void PreflightDialog::Execute(HWND owner, const PreflightSettings& settings, Sys
         }
     };
     pump();
+    // While the check waits for the Sage driver, the dialog stays alive: its
+    // waiting line counts the seconds, and Close or Escape stop the check (a
+    // driver call it waits for ends with its reader process).
+    PreflightSettings running = settings;
+    running.pump = [&] {
+        pump();
+        if (state.closed || quit) {
+            throw ChecksStopped{};
+        }
+    };
+    running.waiting = [&](const std::string& doing, int seconds) {
+        ShowWaitingText(dlg, seconds > 0 ? WaitingText(doing, seconds) : std::string());
+    };
     try {
         const std::vector<CheckLine> lines =
-            RunPreflight(settings, system, [&](const CheckLine& line) {
+            RunPreflight(running, system, [&](const CheckLine& line) {
                 if (state.closed || quit) {
                     throw ChecksStopped{};
                 }

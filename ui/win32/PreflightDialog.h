@@ -6,6 +6,8 @@
 // later one starts).
 #include <windows.h>
 
+#include <string>
+
 #include "app/PreflightCheck.h"
 
 namespace quillmere {
@@ -15,6 +17,12 @@ class PreflightDialog {
     // Shows the checklist over `owner` and runs the checks for `settings`;
     // returns when the user has closed it.
     static void Execute(HWND owner, const PreflightSettings& settings, System& system);
+
+    // The line beside Close of the checklist `dialog` that says the check
+    // waits for the Sage driver and for how long; the empty text hides it.
+    // Painted at once: between the checks the dialog pumps only when a line
+    // ends.
+    static void ShowWaitingText(HWND dialog, const std::string& text);
 };
 
 }  // namespace quillmere

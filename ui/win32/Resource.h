@@ -21,6 +21,8 @@
 #define IDC_CMDBACK 1002
 #define IDC_CMDNEXT 1003
 #define IDC_CMDFINISH 1004
+/* The line under the pages that says the program waits for the Sage driver. */
+#define IDC_LBLWAITING 1005
 
 /* tabIntro */
 #define IDC_LABEL1 1101
@@ -79,6 +81,7 @@
 #define IDD_CHECK 500
 #define IDC_CHECKINTRO 5001
 #define IDC_TXTCHECKS 5002
+#define IDC_CHECKWAITING 5003
 
 /* Timer1 of the main window. */
 #define IDT_TIMER1 1

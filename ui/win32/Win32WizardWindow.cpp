@@ -47,6 +47,7 @@ constexpr ControlEntry ControlEntries[] = {
     {"cmdBack", -1, IDC_CMDBACK},
     {"cmdNext", -1, IDC_CMDNEXT},
     {"cmdFinish", -1, IDC_CMDFINISH},
+    {"lblWaiting", -1, IDC_LBLWAITING},
     {"Label1", tabIntro, IDC_LABEL1},
     {"HTMLabel1", tabIntro, IDC_HTMLABEL1},
     {"RTFLabel1", tabVersion, IDC_RTFLABEL1},
@@ -252,7 +253,7 @@ INT_PTR CALLBACK Win32WizardWindow::MainProc(HWND hwnd, UINT msg, WPARAM wp, LPA
             PostMessageW(hwnd, WM_PLACE_PAGES, 0, 0);
             return FALSE;
         case WM_PLACE_PAGES: {
-            RECT area{0, 0, 390, 240};  // the page area, in dialog units
+            RECT area{0, 0, 390, 230};  // the page area, in dialog units
             MapDialogRect(hwnd, &area);
             for (HWND page : self->pages_) {
                 if (page) {
@@ -672,6 +673,13 @@ void Win32WizardWindow::setProgressPosition(int position) {
     SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
     // The upload moves the bar without pumping messages: paint it now.
     UpdateWindow(bar);
+}
+
+void Win32WizardWindow::setWaitingText(const std::string& text) {
+    // Painted by the next pump: the caller pumps while it waits.
+    HWND line = dlgItem(IDC_LBLWAITING);
+    SetWindowTextW(line, Wide(text).c_str());
+    ShowWindow(line, text.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
 void Win32WizardWindow::processMessages() {

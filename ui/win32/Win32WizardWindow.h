@@ -60,7 +60,7 @@ class Win32WizardWindow : public WizardView {
     void addStatusLine(const std::string& line) override;
     void setProgressMax(int maximum) override;
     void setProgressPosition(int position) override;
-    void setWaitingText(const std::string&) override {}
+    void setWaitingText(const std::string& text) override;
     void processMessages() override;
     void setTimerEnabled(bool enabled) override;
     void closeWindow() override;
