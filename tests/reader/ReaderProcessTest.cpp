@@ -408,5 +408,59 @@ TEST_F(ReaderBlocked, TheWindowStaysUsableAfterTheReaderDiedInARun) {
     EXPECT_TRUE(archive);
 }
 
+// The page flow as the window runs it: the version page gives the Sage
+// object its reader, a run that waits for a blocked driver call says so in
+// the waiting line, and Cancel ends it (and the reader) at its next pump.
+TEST_F(ReaderBlocked, TheWaitingLineCountsTheSecondsAndCancelEndsTheRunWithinASecond) {
+    test::FakeSystem system{dir.path() + "/"};
+    test::FakeView view;
+    TfrmMain form{view, system};
+    form.LogFileName = dir / "WizardDebug.log";
+    view.page = tabVersion;
+    view.selectVersion(10);  // version 17
+    form.Dispatch(&TfrmMain::cboVersionChange);
+    form.Dispatch(&TfrmMain::cmdNextClick);
+    ASSERT_TRUE(form.SageObj && form.SageObj->Reader());
+    form.SageObj->Settings = test::BritishSettings();
+    form.CompanyName = "Acme";
+    form.CompanyPath = "/x/ACCDATA";
+    form.NoUpload = true;
+    view.setText("txtUserID", "stalling_export");
+    view.setText("txtPassword", test::SagePassword);
+    form.Dispatch(&TfrmMain::cmdLoginClick);
+    ASSERT_TRUE(form.LoggedIn);
+    const long reader = form.SageObj->Reader()->ProcessId();
+
+    view.chartAnswers = {0};
+    view.page = tabOptions;
+    Clock::time_point cancelled;
+    view.onPump = [&] {
+        if (cancelled == Clock::time_point() && view.waitingText.ends_with(": 4 s")) {
+            cancelled = Clock::now();
+            view.messageAnswers = {MsgResult::Yes};
+            form.Dispatch(&TfrmMain::cmdCancelClick);
+        }
+    };
+    form.Dispatch(&TfrmMain::cmdFinishClick);
+    const double seconds = std::chrono::duration<double>(Clock::now() - cancelled).count();
+
+    ASSERT_NE(cancelled, Clock::time_point()) << "no waiting line";
+    EXPECT_LT(seconds, 1.0);
+    EXPECT_TRUE(form.Closed());
+    EXPECT_TRUE(view.errorReports.empty());
+    // Shown after three silent seconds, once a second, then taken away.
+    const std::vector<std::string> expected = {
+        "Waiting for the Sage ODBC driver (reading Sales Ledger Transactions): 3 s",
+        "Waiting for the Sage ODBC driver (reading Sales Ledger Transactions): 4 s", ""};
+    EXPECT_EQ(view.waitingTexts, expected);
+    EXPECT_TRUE(ProcessGone(reader));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"WizardDebug.log", "odbc.ini"}));
+}
+
 }  // namespace
 }  // namespace quillmere
