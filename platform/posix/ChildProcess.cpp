@@ -126,6 +126,13 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
             (void)!::write(failure[1], &error, sizeof error);
             ::_exit(127);
         }
+        // Nothing else of ours reaches the child (files, sockets, a window
+        // system's connection that were opened without close-on-exec); the
+        // failure pipe closes at the exec by itself.
+        if (failure[1] > 3) {
+            ::close_range(3, static_cast<unsigned>(failure[1]) - 1, 0);
+        }
+        ::close_range(static_cast<unsigned>(failure[1]) + 1, ~0U, 0);
         ::execv(program.c_str(), argv.data());
         const int error = errno;
         (void)!::write(failure[1], &error, sizeof error);

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -138,6 +139,22 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+#ifndef _WIN32
+    if (mode == "fds") {
+        // What each descriptor of this process leads to, a line each, but
+        // the one that lists them.
+        std::string list;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            const auto target = std::filesystem::read_symlink(entry.path(), error);
+            if (!error && target.string().find("/proc/") == std::string::npos) {
+                list += entry.path().filename().string() + " " + target.string() + "\n";
+            }
+        }
+        Send(pipes, list);
+        return 0;
+    }
+#endif
     if (mode == "big" && args.size() > 2) {
         return Big(pipes, std::stoul(args[2]));
     }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/types.h>
 
@@ -401,6 +403,24 @@ TEST(ChildProcessTest, TheChildInheritsNoOtherHandle) {
     EXPECT_EQ(exit->text, "exit code 0");
     EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     CloseHandle(event);
+}
+#endif
+
+#ifndef _WIN32
+TEST(ChildProcessTest, TheChildInheritsNoOtherDescriptor) {
+    // A file and a pipe of ours, opened without close-on-exec.
+    const int file = ::open(RunningProgramPath().c_str(), O_RDONLY);
+    ASSERT_GE(file, 0);
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const auto ours = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(pipe[0]));
+    const std::string listed = ReceiveMessage(*StartHelper({"fds"}));
+    ::close(file);
+    ::close(pipe[0]);
+    ::close(pipe[1]);
+    EXPECT_NE(listed.find("0 "), std::string::npos) << listed;
+    EXPECT_EQ(listed.find(RunningProgramPath()), std::string::npos) << listed;
+    EXPECT_EQ(listed.find(ours.string()), std::string::npos) << ours << "\n" << listed;
 }
 #endif
 

@@ -18,6 +18,7 @@
 #include "WindowDriver.h"
 #include "app/SendDecision.h"
 #include "app/ufMain.h"
+#include "sage/SageReader.h"
 #include "support/TempDir.h"
 #include "ui/win32/Resource.h"
 #include "ui/win32/WideText.h"
@@ -347,6 +348,65 @@ TEST(Win32Finish, TheChartChooserIsShownAgainAfterNoChartWasPicked) {
     EXPECT_EQ(boxes.texts, std::vector<std::string>{});
     EXPECT_TRUE(w.form.Closed());
     EXPECT_EQ(w.form.SageObj, nullptr);
+    bool archived = false;
+    for (const std::string& name : FilesIn(work.path())) {
+        archived = archived || name.ends_with(".zip");
+    }
+    EXPECT_TRUE(archived) << testing::PrintToString(FilesIn(work.path()));
+}
+
+// The Sage driver's process ends in the middle of the export, as a crash
+// ends it: the window says so in its error box, keeps nothing of the run
+// and stays usable: Back, Login and Finish export the books.
+TEST(Win32Finish, AReaderEndedInTheExportIsReportedAndBackLoginFinishExportAgain) {
+    TempDir work;
+    Wizard w(work.path());
+    w.form.NoUpload = true;
+    w.window.start(w.form);
+    w.walkToFinishPage("manager");
+    ASSERT_TRUE(w.form.SageObj && w.form.SageObj->Reader());
+    const auto progress = w.form.SageObj->OnProgress;
+    bool ended = false;
+    w.form.SageObj->OnProgress = [&](int position, int maximum) {
+        if (!ended) {
+            ended = true;
+            const auto id = static_cast<DWORD>(w.form.SageObj->Reader()->ProcessId());
+            HANDLE reader = OpenProcess(PROCESS_TERMINATE, FALSE, id);
+            EXPECT_NE(reader, nullptr);
+            TerminateProcess(reader, 0xC0000005);
+            CloseHandle(reader);
+        }
+        progress(position, maximum);
+    };
+    EveryBox boxes;
+    w.press("cmdFinish");
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
+    EXPECT_EQ(boxes.texts[0].rfind("The Sage ODBC driver stopped unexpectedly while reading ", 0),
+              0u)
+        << boxes.texts[0];
+    EXPECT_NE(boxes.texts[0].find("(exception code 0xC0000005 (access violation))"),
+              std::string::npos)
+        << boxes.texts[0];
+    EXPECT_FALSE(w.form.Closed());
+    EXPECT_TRUE(IsWindowVisible(w.window.handle()));
+    EXPECT_TRUE(IsWindowEnabled(w.control("cmdBack")));
+    EXPECT_EQ(FilesIn(work.path()), std::vector<std::string>{"WizardDebug.log"});
+    EXPECT_NE(FileText(work / "WizardDebug.log")
+                  .find("Failed: The Sage ODBC driver stopped unexpectedly while reading "),
+              std::string::npos);
+
+    // Back to the login page, Login (a new reader), Next and Finish.
+    w.form.SageObj->OnProgress = progress;
+    w.press("cmdBack");
+    ASSERT_EQ(w.window.activePage(), tabLogin);
+    w.press("cmdLogin");
+    ASSERT_TRUE(w.form.LoggedIn);
+    w.press("cmdNext");
+    ASSERT_EQ(w.window.activePage(), tabOptions);
+    w.press("cmdFinish");
+    EXPECT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
+    EXPECT_TRUE(w.form.Closed());
     bool archived = false;
     for (const std::string& name : FilesIn(work.path())) {
         archived = archived || name.ends_with(".zip");
