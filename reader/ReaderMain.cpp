@@ -115,6 +115,17 @@ class Reader {
     explicit Reader(Channel& channel) : channel_(channel) {}
 
     void Serve(FrameReader& request) {
+        // What a request hooks into the walk (progress and pump calls that
+        // write to its own sink) ends with it.
+        struct Unhook {
+            std::unique_ptr<TSageObject>& sage;
+            ~Unhook() {
+                if (sage) {
+                    sage->OnProgress = {};
+                    sage->OnPump = {};
+                }
+            }
+        } unhook{sage_};
         Frame done(Message::Done);
         switch (request.Type()) {
             case Message::DataSources:
