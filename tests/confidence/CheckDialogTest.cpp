@@ -3,10 +3,12 @@
 // wizard where it was.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 
@@ -85,6 +87,67 @@ TEST(CheckDialog, ShowsTheChecklistForTheLoginPage) {
     EXPECT_EQ(window.activePage(), tabLogin);
     EXPECT_FALSE(form.LoggedIn);
     EXPECT_EQ(service.requestCount(), 0);
+}
+
+// A check that waits for a driver call that does not end (a table whose
+// query sleeps): the dialog says it is waiting and for how long, and Escape
+// stops the check and closes the dialog at once.
+TEST(CheckDialog, EscapeStopsACheckThatWaitsForTheSageDriver) {
+    test::QtTestApp();
+    const std::string harness = SAGE_HARNESS_DIR;
+    ::setenv("ODBCSYSINI", harness.c_str(), 1);
+    ::setenv("ODBCINI", (harness + "/odbc.ini").c_str(), 1);
+    test::TempDir dir;
+    std::string setup = "\x01\x02\x03Acme Trading Ltd";
+    setup.resize(103, ' ');
+    dir.write("Acme/ACCDATA/SETUP.DTA", setup);
+    dir.write("home/COMPANY", dir / "Acme" + "\r\n");
+    test::StandInService service;
+    test::FakeSystem system(dir.mkdir("work"));
+
+    QtWizardWindow window;
+    TfrmMain form(window, system);
+    form.ServiceBase = service.baseUrl();
+    form.HTTPRIO1.HTTPWebNode1.CAFile = service.caFile();
+    window.attach(&form);
+    form.Dispatch(&TfrmMain::FormCreate);
+    form.VersionNo = 17;
+    form.HomeDir = dir / "home";
+    form.CompanyName = "Acme Trading Ltd";
+    form.CompanyPath = dir / "Acme/ACCDATA";
+    window.setActivePage(tabLogin);
+    window.setText("txtUserID", "stalling_export");
+    window.setText("txtPassword", "letmein");
+    window.show();
+
+    std::string waiting;
+    std::string listed;
+    std::chrono::steady_clock::time_point escaped;
+    std::function<void()> whenWaiting = [&] {
+        auto* dialog = qobject_cast<PreflightDialog*>(QApplication::activeModalWidget());
+        auto* line = dialog ? dialog->findChild<QLabel*>("lblWaiting") : nullptr;
+        if (!line || !line->isVisible()) {
+            QTimer::singleShot(50, whenWaiting);
+            return;
+        }
+        waiting = line->text().toStdString();
+        listed = dialog->findChild<QPlainTextEdit*>("txtChecks")->toPlainText().toStdString();
+        escaped = std::chrono::steady_clock::now();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    };
+    QTimer::singleShot(50, whenWaiting);
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdCheck"), Qt::LeftButton);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - escaped).count();
+
+    EXPECT_EQ(waiting,
+              "Waiting for the Sage ODBC driver (checking the table Sales Ledger "
+              "Transactions.csv): 3 s");
+    EXPECT_NE(listed.find("ok       table Sales Ledger Codes.csv: "), std::string::npos) << listed;
+    EXPECT_LT(seconds, 1.0);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(window.activePage(), tabLogin);
+    EXPECT_FALSE(form.LoggedIn);
 }
 
 }  // namespace
