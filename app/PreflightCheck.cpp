@@ -9,13 +9,13 @@
 #include "app/VersionEntries.h"
 #include "export/ControlTotals.h"
 #include "export/ExportTables.h"
+#include "platform/ChildProcess.h"
 #include "platform/Files.h"
 #include "platform/SystemCodePage.h"
 #include "platform/ZipFacts.h"
-#include "platform/ChildProcess.h"
 #include "reader/TableSampling.h"
-#include "sage/SageReader.h"
 #include "sage/CompanyList.h"
+#include "sage/SageReader.h"
 #include "sage/TSageObject.h"
 #include "service/ServiceProbe.h"
 #include "wizard/HomeDirDefaults.h"
@@ -228,10 +228,10 @@ double CheckTables(TSageObject& sage, const PreflightSettings& settings, Checkli
         }
         reader::TableSample sample;
         try {
-            sample = sage.Reader() ? sage.Reader()->SampleTable(table.ledger, settings.sampleRecords,
-                                                                "checking the table " +
-                                                                    table.fileName)
-                                   : SampleTable(sage, table.ledger, settings.sampleRecords);
+            sample = sage.Reader()
+                         ? sage.Reader()->SampleTable(table.ledger, settings.sampleRecords,
+                                                      "checking the table " + table.fileName)
+                         : SampleTable(sage, table.ledger, settings.sampleRecords);
         } catch (const EAbort&) {
             throw;
         } catch (const EReaderStopped& e) {
@@ -247,10 +247,10 @@ double CheckTables(TSageObject& sage, const PreflightSettings& settings, Checkli
             continue;
         }
         const long long records = sample.records;
-        const double perRecord =
-            sample.sampleRecords > 0
-                ? static_cast<double>(sample.sampleBytes) / static_cast<double>(sample.sampleRecords + 1)
-                : 0;
+        const double perRecord = sample.sampleRecords > 0
+                                     ? static_cast<double>(sample.sampleBytes) /
+                                           static_cast<double>(sample.sampleRecords + 1)
+                                     : 0;
         const double bytes = static_cast<double>(sample.sampleBytes) +
                              perRecord * static_cast<double>(records - sample.sampleRecords);
         const double ratio = sample.sampleBytes == 0 ? 1

@@ -12,8 +12,8 @@
 #include "platform/Files.h"
 #include "platform/ZipWriter.h"
 #include "report/ReportRun.h"
-#include "sage/SageReader.h"
 #include "sage/ChartOfAccounts.h"
+#include "sage/SageReader.h"
 
 namespace quillmere {
 

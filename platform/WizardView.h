@@ -33,7 +33,7 @@ enum class SendChoice { SendAnyway, OpenReport, KeepArchive };
 const char* MsgTypeTitle(MsgType type);
 
 class WizardView {
-public:
+  public:
     virtual ~WizardView() = default;
 
     // Modal message box titled by its type; returns the button pressed.

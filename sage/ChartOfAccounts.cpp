@@ -91,8 +91,9 @@ ChartChoices TSageObject::ListCharts() {
     const int chartField = query.FieldIndex("CHART");
     const int nameField = query.FieldIndex("NAME");
     for (; !query.Eof(); query.Next()) {
-        choices.items.push_back(ChartItemText(ValueText(query, chartField, Settings),
-                                              Utf8FromCp1252(ValueText(query, nameField, Settings))));
+        choices.items.push_back(
+            ChartItemText(ValueText(query, chartField, Settings),
+                          Utf8FromCp1252(ValueText(query, nameField, Settings))));
     }
     return choices;
 }

@@ -131,10 +131,9 @@ double FrameReader::F64() {
 
 std::string_view FrameReader::TextView() {
     const auto* at = reinterpret_cast<const unsigned char*>(take(4));
-    const std::uint32_t size = static_cast<std::uint32_t>(at[0]) |
-                               (static_cast<std::uint32_t>(at[1]) << 8) |
-                               (static_cast<std::uint32_t>(at[2]) << 16) |
-                               (static_cast<std::uint32_t>(at[3]) << 24);
+    const std::uint32_t size =
+        static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+        (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
     return {take(size), size};
 }
 

@@ -94,7 +94,8 @@ void SageReader::start() {
                                             std::vector<std::string>{reader::ReaderModeArgument});
     Call call(*this);
     FrameReader hello(receive(doing));
-    if (hello.Type() != Message::Hello || static_cast<std::uint32_t>(hello.I64()) != reader::HelloMagic) {
+    if (hello.Type() != Message::Hello ||
+        static_cast<std::uint32_t>(hello.I64()) != reader::HelloMagic) {
         throw Exception("The reader process " + program_ + " did not answer as a reader");
     }
     const auto version = static_cast<std::uint32_t>(hello.I64());
@@ -221,8 +222,7 @@ FrameReader SageReader::request(Frame& frame, const std::string& doing,
                 RaiseFailure(message);
             default:
                 if (!onMessage) {
-                    throw Exception("An unexpected message from the reader process while " +
-                                    doing);
+                    throw Exception("An unexpected message from the reader process while " + doing);
                 }
                 onMessage(message);
         }
@@ -260,17 +260,16 @@ void SageReader::LoadCategories(int chart, CategoryList& into,
                                 const std::function<void(int, int)>& progress) {
     Frame frame(Message::LoadCategories);
     frame.I64(chart);
-    FrameReader reply =
-        request(frame, "reading the chart of accounts", [&](FrameReader& message) {
-            if (message.Type() != Message::Progress) {
-                throw Exception("An unexpected message from the reader process");
-            }
-            const int position = message.Int();
-            const int maximum = message.Int();
-            if (progress) {
-                progress(position, maximum);
-            }
-        });
+    FrameReader reply = request(frame, "reading the chart of accounts", [&](FrameReader& message) {
+        if (message.Type() != Message::Progress) {
+            throw Exception("An unexpected message from the reader process");
+        }
+        const int position = message.Int();
+        const int maximum = message.Int();
+        if (progress) {
+            progress(position, maximum);
+        }
+    });
     reader::ReadCategories(reply, into);
 }
 

@@ -20,10 +20,10 @@
 #include "platform/ChildProcess.h"
 #include "platform/Exceptions.h"
 #include "platform/System.h"
-#include "sage/ReaderProtocol.h"
 #include "sage/ChartOfAccounts.h"
 #include "sage/ExportWalk.h"
 #include "sage/LedgerExports.h"
+#include "sage/ReaderProtocol.h"
 #include "sage/TChartAccount.h"
 
 namespace quillmere {
@@ -67,7 +67,8 @@ class SageReader {
     // The logged-in company's charts of accounts.
     ChartChoices Charts();
     // Appends the category ranges of `chart` to `into`.
-    void LoadCategories(int chart, CategoryList& into, const std::function<void(int, int)>& progress);
+    void LoadCategories(int chart, CategoryList& into,
+                        const std::function<void(int, int)>& progress);
     // The export of one table into `rows`, as TSageObject::ExportLedger
     // makes it in the reader; returns the record count after it (the walk
     // sets it, or leaves `recordCount` as it was).

@@ -9,8 +9,8 @@
 #include "platform/odbc/OdbcDataSources.h"
 #include "platform/odbc/OdbcQuery.h"
 #include "platform/odbc/OdbcSingleRow.h"
-#include "sage/SageReader.h"
 #include "sage/CompanyList.h"
+#include "sage/SageReader.h"
 
 namespace quillmere {
 

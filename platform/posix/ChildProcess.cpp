@@ -200,8 +200,7 @@ void ChildProcess::Write(const void* data, std::size_t size) {
             if (error == EINTR) {
                 continue;
             }
-            throw Exception("The helper process no longer reads its input: " +
-                            SystemReason(error));
+            throw Exception("The helper process no longer reads its input: " + SystemReason(error));
         }
         at += written;
         size -= static_cast<std::size_t>(written);
@@ -287,8 +286,7 @@ ParentPipes::ParentPipes() : state_(std::make_unique<State>()) {
     state_->in = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
     state_->out = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
     if (state_->in < 0 || state_->out < 0) {
-        throw Exception("Cannot take over the pipes to the parent process: " +
-                        SystemReason(errno));
+        throw Exception("Cannot take over the pipes to the parent process: " + SystemReason(errno));
     }
     // Whatever else reaches standard output goes to standard error now,
     // and nothing reads the parent's input by accident.

@@ -706,8 +706,8 @@ TEST_F(ExportRun, SignalsEndARunBlockedInTheSageDriverWithinASecond) {
         const char* phase;
         int signal;
     } const cases[] = {
-        {"export", SIGINT},  {"export", SIGTERM}, {"export", SIGHUP},
-        {"login", SIGTERM},  {"check", SIGINT},
+        {"export", SIGINT}, {"export", SIGTERM}, {"export", SIGHUP},
+        {"login", SIGTERM}, {"check", SIGINT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.phase) + ", signal " + std::to_string(c.signal));
@@ -742,9 +742,10 @@ TEST_F(ExportRun, SignalsEndARunBlockedInTheSageDriverWithinASecond) {
         EXPECT_LT(r.secondsAfterSignal, 1.0);
         std::cerr << "  stopped " << r.secondsAfterSignal << " s after the signal\n";
         ASSERT_EQ(readers.size(), 1u);
-        EXPECT_FALSE(fs::exists("/proc/" + std::to_string(readers[0]) + "/cmdline") &&
-                     FileText("/proc/" + std::to_string(readers[0]) + "/cmdline")
-                             .find("--sage-reader") != std::string::npos)
+        EXPECT_FALSE(
+            fs::exists("/proc/" + std::to_string(readers[0]) + "/cmdline") &&
+            FileText("/proc/" + std::to_string(readers[0]) + "/cmdline").find("--sage-reader") !=
+                std::string::npos)
             << "the reader outlived the program";
         EXPECT_EQ(LeftInWork(work), std::vector<std::string>{});
         EXPECT_EQ(service.requestCount(), 0);

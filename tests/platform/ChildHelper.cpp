@@ -15,8 +15,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>

@@ -11,9 +11,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <csignal>
 #include <sys/types.h>
 #include <unistd.h>
+#include <csignal>
 #endif
 
 #include "SageHarness.h"
@@ -43,7 +43,8 @@ std::unique_ptr<TSageObject> ThroughReader(int version = 17) {
 // Everything the walk tells a sink, in order, as text.
 class RecordedRows : public RowSink {
   public:
-    explicit RecordedRows(std::vector<std::string> aggregates) : aggregates_(std::move(aggregates)) {}
+    explicit RecordedRows(std::vector<std::string> aggregates)
+        : aggregates_(std::move(aggregates)) {}
     void Add(const std::string& line) override { events.push_back("line " + line); }
     std::vector<std::string> SourceAggregates() const override { return aggregates_; }
     void SourceAggregated(const std::vector<odbc::SingleValue>& values) override {
@@ -73,7 +74,9 @@ struct TableRun {
 
 TableRun RunTable(TSageObject& sage, const ExportTable& table) {
     TableRun run;
-    sage.OnProgress = [&run](int position, int maximum) { run.progress.emplace_back(position, maximum); };
+    sage.OnProgress = [&run](int position, int maximum) {
+        run.progress.emplace_back(position, maximum);
+    };
     sage.RecordCount = -1;
     RecordedRows rows(SourceTotalsAggregates(LedgerExport(table.ledger, sage)));
     table.run(sage, rows);
@@ -93,8 +96,8 @@ TEST(ReaderProcess, GivesTheSameChartLinesTotalsLossesAndProgressAsTheDriverInTh
     EXPECT_EQ(readerCharts.items, hereCharts.items);
     EXPECT_EQ(readerCharts.only, hereCharts.only);
     EXPECT_EQ(readerCharts.onlyItem, hereCharts.onlyItem);
-    const int chart = hereCharts.items.empty() ? hereCharts.only
-                                               : ChartNumberOfItem(hereCharts.items.front());
+    const int chart =
+        hereCharts.items.empty() ? hereCharts.only : ChartNumberOfItem(hereCharts.items.front());
     here->LoadCategoriesOfChart(chart);
     reader->LoadCategoriesOfChart(chart);
     ASSERT_EQ(reader->Categories.size(), here->Categories.size());
@@ -237,7 +240,9 @@ std::vector<Phase> BlockingPhases() {
          },
          17, "stalling_export"},
         {"table check", "checking the table",
-         [](TSageObject& s) { s.Reader()->SampleTable(Ledger::SalesTransactions, 10, "checking the table"); },
+         [](TSageObject& s) {
+             s.Reader()->SampleTable(Ledger::SalesTransactions, 10, "checking the table");
+         },
          17, "stalling_export"},
     };
 }
