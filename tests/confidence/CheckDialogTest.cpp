@@ -23,19 +23,23 @@
 namespace quillmere {
 namespace {
 
+// One company, Acme Trading Ltd, in dir/Acme, listed in dir/home/COMPANY.
+void WriteAcmeCompany(const test::TempDir& dir) {
+    std::string setup =
+        "\x01\x02\x03"
+        "Acme Trading Ltd";
+    setup.resize(103, ' ');
+    dir.write("Acme/ACCDATA/SETUP.DTA", setup);
+    dir.write("home/COMPANY", dir / "Acme" + "\r\n");
+}
+
 TEST(CheckDialog, ShowsTheChecklistForTheLoginPage) {
     test::QtTestApp();
     const std::string harness = SAGE_HARNESS_DIR;
     ::setenv("ODBCSYSINI", harness.c_str(), 1);
     ::setenv("ODBCINI", (harness + "/odbc.ini").c_str(), 1);
     test::TempDir dir;
-    std::string list = dir / "Acme" + "\r\n";
-    std::string setup =
-        "\x01\x02\x03"
-        "Acme Trading Ltd";
-    setup.resize(103, ' ');
-    dir.write("Acme/ACCDATA/SETUP.DTA", setup);
-    dir.write("home/COMPANY", list);
+    WriteAcmeCompany(dir);
     test::StandInService service;
     test::FakeSystem system(dir.mkdir("work"));
 
@@ -98,10 +102,7 @@ TEST(CheckDialog, EscapeStopsACheckThatWaitsForTheSageDriver) {
     ::setenv("ODBCSYSINI", harness.c_str(), 1);
     ::setenv("ODBCINI", (harness + "/odbc.ini").c_str(), 1);
     test::TempDir dir;
-    std::string setup = "\x01\x02\x03Acme Trading Ltd";
-    setup.resize(103, ' ');
-    dir.write("Acme/ACCDATA/SETUP.DTA", setup);
-    dir.write("home/COMPANY", dir / "Acme" + "\r\n");
+    WriteAcmeCompany(dir);
     test::StandInService service;
     test::FakeSystem system(dir.mkdir("work"));
 
