@@ -23,42 +23,50 @@
 namespace quillmere {
 namespace {
 
-// One company, Acme Trading Ltd, in dir/Acme, listed in dir/home/COMPANY.
-void WriteAcmeCompany(const test::TempDir& dir) {
-    std::string setup =
-        "\x01\x02\x03"
-        "Acme Trading Ltd";
-    setup.resize(103, ' ');
-    dir.write("Acme/ACCDATA/SETUP.DTA", setup);
-    dir.write("home/COMPANY", dir / "Acme" + "\r\n");
-}
+// The login page as the pages leave it: version 17, the home directory,
+// Acme Trading Ltd (in dir/Acme, listed in dir/home/COMPANY) chosen, a user
+// and a password typed; the Sage stand-in's data sources and the service
+// stand-in behind it. The window is shown.
+struct LoginPage {
+    LoginPage(const std::string& user, const std::string& password)
+        : system(dir.mkdir("work")), form(window, system) {
+        const std::string harness = SAGE_HARNESS_DIR;
+        ::setenv("ODBCSYSINI", harness.c_str(), 1);
+        ::setenv("ODBCINI", (harness + "/odbc.ini").c_str(), 1);
+        std::string setup =
+            "\x01\x02\x03"
+            "Acme Trading Ltd";
+        setup.resize(103, ' ');
+        dir.write("Acme/ACCDATA/SETUP.DTA", setup);
+        dir.write("home/COMPANY", dir / "Acme" + "\r\n");
+
+        form.ServiceBase = service.baseUrl();
+        form.HTTPRIO1.HTTPWebNode1.CAFile = service.caFile();
+        window.attach(&form);
+        form.Dispatch(&TfrmMain::FormCreate);
+        form.VersionNo = 17;
+        form.HomeDir = dir / "home";
+        form.CompanyName = "Acme Trading Ltd";
+        form.CompanyPath = dir / "Acme/ACCDATA";
+        window.setActivePage(tabLogin);
+        window.setText("txtUserID", user);
+        window.setText("txtPassword", password);
+        window.show();
+    }
+
+    QApplication& app = test::QtTestApp();
+    test::TempDir dir;
+    test::StandInService service;
+    test::FakeSystem system;
+    QtWizardWindow window;
+    TfrmMain form;
+};
 
 TEST(CheckDialog, ShowsTheChecklistForTheLoginPage) {
-    test::QtTestApp();
-    const std::string harness = SAGE_HARNESS_DIR;
-    ::setenv("ODBCSYSINI", harness.c_str(), 1);
-    ::setenv("ODBCINI", (harness + "/odbc.ini").c_str(), 1);
-    test::TempDir dir;
-    WriteAcmeCompany(dir);
-    test::StandInService service;
-    test::FakeSystem system(dir.mkdir("work"));
-
-    QtWizardWindow window;
-    TfrmMain form(window, system);
-    form.ServiceBase = service.baseUrl();
-    form.HTTPRIO1.HTTPWebNode1.CAFile = service.caFile();
-    window.attach(&form);
-    form.Dispatch(&TfrmMain::FormCreate);
-    // The login page as the pages leave it: version 17, the home directory,
-    // the company chosen, a user and a wrong password typed.
-    form.VersionNo = 17;
-    form.HomeDir = dir / "home";
-    form.CompanyName = "Acme Trading Ltd";
-    form.CompanyPath = dir / "Acme/ACCDATA";
-    window.setActivePage(tabLogin);
-    window.setText("txtUserID", "manager");
-    window.setText("txtPassword", "wrong");
-    window.show();
+    // A wrong password: the login check fails, the tables are not counted.
+    LoginPage page("manager", "wrong");
+    QtWizardWindow& window = page.window;
+    TfrmMain& form = page.form;
 
     std::string shown;
     bool closeEnabledAtEnd = false;
@@ -90,36 +98,16 @@ TEST(CheckDialog, ShowsTheChecklistForTheLoginPage) {
     // The wizard's own flow is untouched: same page, not logged in, nothing sent.
     EXPECT_EQ(window.activePage(), tabLogin);
     EXPECT_FALSE(form.LoggedIn);
-    EXPECT_EQ(service.requestCount(), 0);
+    EXPECT_EQ(page.service.requestCount(), 0);
 }
 
 // A check that waits for a driver call that does not end (a table whose
 // query sleeps): the dialog says it is waiting and for how long, and Escape
 // stops the check and closes the dialog at once.
 TEST(CheckDialog, EscapeStopsACheckThatWaitsForTheSageDriver) {
-    test::QtTestApp();
-    const std::string harness = SAGE_HARNESS_DIR;
-    ::setenv("ODBCSYSINI", harness.c_str(), 1);
-    ::setenv("ODBCINI", (harness + "/odbc.ini").c_str(), 1);
-    test::TempDir dir;
-    WriteAcmeCompany(dir);
-    test::StandInService service;
-    test::FakeSystem system(dir.mkdir("work"));
-
-    QtWizardWindow window;
-    TfrmMain form(window, system);
-    form.ServiceBase = service.baseUrl();
-    form.HTTPRIO1.HTTPWebNode1.CAFile = service.caFile();
-    window.attach(&form);
-    form.Dispatch(&TfrmMain::FormCreate);
-    form.VersionNo = 17;
-    form.HomeDir = dir / "home";
-    form.CompanyName = "Acme Trading Ltd";
-    form.CompanyPath = dir / "Acme/ACCDATA";
-    window.setActivePage(tabLogin);
-    window.setText("txtUserID", "stalling_export");
-    window.setText("txtPassword", "letmein");
-    window.show();
+    LoginPage page("stalling_export", "letmein");
+    QtWizardWindow& window = page.window;
+    TfrmMain& form = page.form;
 
     std::string waiting;
     std::string listed;
